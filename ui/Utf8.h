@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orbelle::ui {
+
+// UTF-8 to the platform's wide text (UTF-16 on Windows). Malformed bytes become U+FFFD.
+std::wstring utf8ToWide(std::string_view text);
+
+}  // namespace orbelle::ui
