@@ -4,7 +4,7 @@
 ORBELLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export ORBELLE_ROOT
 
-say() { printf '\033[1morbelle:\033[0m %s\n' "$*"; }
+say() { printf 'orbelle: %s\n' "$*"; }
 die() {
   printf 'orbelle: error: %s\n' "$*" >&2
   exit 1
