@@ -11,6 +11,13 @@ TEST(Utf8, WellFormedTextConvertsIncludingCharactersBeyondTheBasicPlane) {
   EXPECT_EQ(utf8ToWide("\xF0\x9F\x93\x90"), L"\U0001F4D0");  // a pair of surrogates on Windows
 }
 
+TEST(Utf8, WideTextGoesBackToTheSameUtf8) {
+  for (const char* text :
+       {"Orbelle '25.01.07A", "スタイル 'x' が見つかりません", "\xF0\x9F\x93\x90"})
+    EXPECT_EQ(wideToUtf8(utf8ToWide(text)), text);
+  EXPECT_EQ(wideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
+}
+
 TEST(Utf8, MalformedBytesBecomeReplacementCharacters) {
   EXPECT_EQ(utf8ToWide("a\x80"
                        "b"),
