@@ -74,6 +74,7 @@ FormWindow::FormWindow(Form& form, const ThemeManager& themes, ErrorDialog& erro
   const SIZE outer = outerSize(form, dpi_);
   ::SetWindowPos(hwnd(), nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  fitClientArea();
   applyDpi(dpi_);
   form_.setObserver(this);
 }
@@ -129,6 +130,25 @@ void FormWindow::createTooltips() {
     tool.lpszText = const_cast<wchar_t*>(control.hint().c_str());  // copied by the tooltip
     ::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
+}
+
+void FormWindow::fitClientArea() {
+  // The frame computed for a DPI is the system's business, the client area is the form's: where
+  // the frame turns out otherwise (Wine keeps its frame at the system DPI), the outer size
+  // follows the client area.
+  if (::IsIconic(hwnd()))
+    return;
+  const PixelRect wanted = clientRect(form_, dpi_);
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  const int dx = wanted.width - client.right;
+  const int dy = wanted.height - client.bottom;
+  if (dx == 0 && dy == 0)
+    return;
+  RECT outer;
+  ::GetWindowRect(hwnd(), &outer);
+  ::SetWindowPos(hwnd(), nullptr, 0, 0, outer.right - outer.left + dx,
+                 outer.bottom - outer.top + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWindow::applyDpi(int dpi) {
@@ -217,10 +237,12 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DPICHANGED: {
       const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+      dpi_ = HIWORD(wParam);
       ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top,
                      suggested.right - suggested.left, suggested.bottom - suggested.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-      applyDpi(HIWORD(wParam));
+      fitClientArea();
+      applyDpi(dpi_);
       return 0;
     }
     case WM_SYSCOLORCHANGE:

@@ -36,6 +36,7 @@ class FormWindow final : public Window, private FormObserver {
  private:
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void applyDpi(int dpi);
+  void fitClientArea();
   void createTooltips();
   HWND windowOf(const Control* control) const;
   void windowStateWritten(Form& form) override;
