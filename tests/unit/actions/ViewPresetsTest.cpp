@@ -49,7 +49,7 @@ TEST_F(ViewPresetsTest, TheCaptionPicksTheStringExactlyAndCaseSensitively) {
   EXPECT_THAT(commandsFor(L"SW"), ElementsAre(L"^C^C", L"^C-VIEW SWISO ZOOM E\r"));
   EXPECT_THAT(commandsFor(L"SE"), ElementsAre(L"^C^C", L"^C-VIEW SEISO ZOOM E\r"));
   EXPECT_THAT(commandsFor(L"TOP"), ElementsAre(L"^C^C", L"^C-VIEW O T ZOOM E\r"));
-  for (const wchar_t* other : {L"sw", L"Se", L"SW ", L"", L"S"})
+  for (const wchar_t* other : {L"sw", L"se", L"Se", L"SW ", L"", L"S", L"TEXT R"})
     EXPECT_THAT(commandsFor(other), ElementsAre(L"^C^C", L"^C-VIEW O T ZOOM E\r"));
 }
 
