@@ -16,7 +16,6 @@ using fake::FakeValue;
 using fake::onDesktop;
 using fake::onHost;
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 const std::wstring kSouthWest = L"^C-VIEW SWISO ZOOM E\r";
 
@@ -120,14 +119,6 @@ TEST_F(PaletteActionsTest, ANestedBlockActionWaitsWithItsOwnStartAndStateObject)
   EXPECT_EQ(world.log.of(L"StateLink.getState").size(), 2u);
   EXPECT_EQ(world.log.of(L"Desktop.tickCount").size(), 2u);  // one start per wait
   EXPECT_EQ(world.host.liveReferences(), 0);
-}
-
-TEST_F(PaletteActionsTest, WithoutAHostNoButtonSendsAnything) {
-  world.desktop.windows.clear();
-  for (ui::Control* control : palette.controls())
-    control->click();
-  EXPECT_THAT(world.log.commands(), IsEmpty());
-  EXPECT_THAT(world.log.of(L"Connector.createApplication"), IsEmpty());
 }
 
 }  // namespace

@@ -128,19 +128,6 @@ TEST_F(HostLinkTest, ARefusedForegroundSwitchMeansNoKey) {
   EXPECT_TRUE(world.log.of(L"Desktop.keyEvent").empty());
 }
 
-TEST_F(HostLinkTest, ActivationAndEscapeAskTheHandleFourTimesWhenMinimisedThreeOtherwise) {
-  HostRef<HostApplication> host = attached();
-  activateHost(world.desktop, *host);
-  pressEscInHost(world.desktop, *host, EscapeVariant::SinglePauseAfter);
-  EXPECT_EQ(world.log.of(L"Application.mainWindowHandle").size(), 3u);
-
-  world.log.clear();
-  world.desktop.minimized.insert(kWindow);
-  activateHost(world.desktop, *host);
-  pressEscInHost(world.desktop, *host, EscapeVariant::SinglePauseAfter);
-  EXPECT_EQ(world.log.of(L"Application.mainWindowHandle").size(), 4u);
-}
-
 TEST_F(HostLinkTest, BringToFrontSkipsTheMinimisedTest) {
   HostRef<HostApplication> host = attached();
   world.desktop.minimized.insert(kWindow);
