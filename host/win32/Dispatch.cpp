@@ -1,0 +1,86 @@
+#include "host/win32/Dispatch.h"
+
+#include <string>
+#include <vector>
+
+#include "host/win32/Bstr.h"
+#include "host/win32/ComStatus.h"
+
+namespace orbelle::win32 {
+
+namespace {
+
+// EXCEPINFO owns three BSTRs once Invoke has filled it.
+struct ExceptionInfo : EXCEPINFO {
+  ExceptionInfo() : EXCEPINFO{} {}
+  ~ExceptionInfo() {
+    ::SysFreeString(bstrSource);
+    ::SysFreeString(bstrDescription);
+    ::SysFreeString(bstrHelpFile);
+  }
+  ExceptionInfo(const ExceptionInfo&) = delete;
+  ExceptionInfo& operator=(const ExceptionInfo&) = delete;
+};
+
+std::string narrow(std::wstring_view text) {
+  std::string result;
+  for (wchar_t c : text)
+    result += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+  return result;
+}
+
+DISPID memberId(IDispatch* object, std::wstring_view member) {
+  if (object == nullptr)
+    throwStatus(E_POINTER, "call on a null object");
+  std::wstring name(member);
+  LPOLESTR names[] = {name.data()};
+  DISPID id = DISPID_UNKNOWN;
+  throwIfFailed(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id),
+                ("GetIDsOfNames(" + narrow(member) + ")").c_str());
+  return id;
+}
+
+Variant invoke(IDispatch* object, std::wstring_view member, WORD flags,
+               std::span<VARIANT> arguments, DISPID* namedArgument) {
+  const DISPID id = memberId(object, member);
+  // IDispatch takes its arguments last to first.
+  std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
+  DISPPARAMS parameters{reversed.data(), namedArgument, static_cast<UINT>(reversed.size()),
+                        namedArgument != nullptr ? 1u : 0u};
+  Variant result;
+  ExceptionInfo exception;
+  UINT badArgument = 0;
+  const HRESULT status =
+      object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                     namedArgument != nullptr ? nullptr : result.put(), &exception, &badArgument);
+  if (FAILED(status)) {
+    std::string what = narrow(member);
+    HRESULT reported = status;
+    if (status == DISP_E_EXCEPTION) {
+      if (exception.pfnDeferredFillIn != nullptr)
+        exception.pfnDeferredFillIn(&exception);
+      if (FAILED(exception.scode))
+        reported = exception.scode;
+      if (exception.bstrDescription != nullptr) {
+        what += " (" + narrow(Bstr::toWstring(exception.bstrDescription)) + ")";
+      }
+    }
+    throwStatus(reported, what);
+  }
+  return result;
+}
+
+}  // namespace
+
+Variant invokeByName(IDispatch* object, std::wstring_view member, WORD flags,
+                     std::span<VARIANT> arguments) {
+  return invoke(object, member, flags, arguments, nullptr);
+}
+
+void putByName(IDispatch* object, std::wstring_view member, const Variant& value) {
+  VARIANT argument = inArgument(value);
+  DISPID putId = DISPID_PROPERTYPUT;
+  invoke(object, member, DISPATCH_PROPERTYPUT, std::span<VARIANT>(&argument, 1), &putId);
+}
+
+}  // namespace orbelle::win32

@@ -1,0 +1,58 @@
+// An owned VARIANT, with the conversions the host link needs. Conversions throw HostError.
+#pragma once
+
+#include <oaidl.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "host/win32/ComRef.h"
+
+namespace orbelle::win32 {
+
+class Variant {
+ public:
+  Variant() { ::VariantInit(&value_); }
+  explicit Variant(std::wstring_view text);
+  explicit Variant(double number);
+  explicit Variant(std::int32_t number);
+  static Variant boolean(bool flag);
+  static Variant dispatch(IDispatch* object);               // shares the reference
+  static Variant doubles(std::span<const double> numbers);  // VT_ARRAY | VT_R8
+  // A left-out optional argument: VT_ERROR holding DISP_E_PARAMNOTFOUND.
+  static Variant missing();
+  // Takes over a VARIANT the caller owns; `source` is left empty.
+  static Variant adopt(VARIANT& source);
+
+  Variant(const Variant& other);
+  Variant& operator=(const Variant& other);
+  Variant(Variant&& other) noexcept;
+  Variant& operator=(Variant&& other) noexcept;
+  ~Variant() { ::VariantClear(&value_); }
+
+  const VARIANT& get() const { return value_; }
+  VARIANT* put();  // cleared first, for out parameters
+  VARTYPE type() const { return value_.vt; }
+  bool isEmpty() const { return value_.vt == VT_EMPTY; }
+
+  std::wstring toString() const;
+  double toDouble() const;
+  std::int32_t toInt32() const;
+  bool toBool() const;
+  // A dispatch reference (also from VT_UNKNOWN); throws when none or null.
+  ComRef<IDispatch> toDispatch() const;
+  // Element `index` of a one-dimensional array (own index base), as a double.
+  double element(long index) const;
+
+ private:
+  VARIANT value_;
+};
+
+// Argument views for IDispatch::Invoke: shallow VARIANTs that the caller's Variants own.
+VARIANT inArgument(const Variant& value);
+VARIANT outArgument(Variant& target);  // VT_BYREF | VT_VARIANT
+
+}  // namespace orbelle::win32

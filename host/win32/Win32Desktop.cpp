@@ -1,0 +1,76 @@
+#include "host/win32/Win32Desktop.h"
+
+#include <windows.h>
+
+namespace orbelle::win32 {
+
+namespace {
+
+// Window handles carry 32 significant bits; widening sign-extends them, as the system does.
+HWND toHwnd(WindowHandle window) {
+  return reinterpret_cast<HWND>(static_cast<INT_PTR>(static_cast<std::int32_t>(window)));
+}
+
+WindowHandle fromHwnd(HWND window) {
+  return static_cast<WindowHandle>(reinterpret_cast<UINT_PTR>(window));
+}
+
+}  // namespace
+
+WindowHandle Win32Desktop::findTopLevelWindow(const std::wstring& title) {
+  return fromHwnd(::FindWindowW(nullptr, title.c_str()));
+}
+
+bool Win32Desktop::isMinimized(WindowHandle window) {
+  return ::IsIconic(toHwnd(window)) != FALSE;
+}
+
+void Win32Desktop::restore(WindowHandle window) {
+  ::OpenIcon(toHwnd(window));
+}
+
+void Win32Desktop::setForeground(WindowHandle window) {
+  ::SetForegroundWindow(toHwnd(window));
+}
+
+WindowHandle Win32Desktop::foreground() {
+  return fromHwnd(::GetForegroundWindow());
+}
+
+void Win32Desktop::keyEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                            std::uintptr_t extraInfo) {
+  ::keybd_event(virtualKey, scanCode, flags, extraInfo);
+}
+
+std::int16_t Win32Desktop::keyState(int virtualKey) {
+  return ::GetKeyState(virtualKey);
+}
+
+void Win32Desktop::sleep(std::uint32_t milliseconds) {
+  ::Sleep(milliseconds);
+}
+
+std::uint32_t Win32Desktop::tickCount() {
+  return ::GetTickCount();
+}
+
+LocalTime Win32Desktop::localTime() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+void Win32Desktop::processMessages() {
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Not ours to act on inside an action: hand it back to the main loop.
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
+
+}  // namespace orbelle::win32
