@@ -13,7 +13,7 @@ namespace orbelle::ui::win32 {
 
 ImageWindow::ImageWindow(FormWindow& form, Image& image) : ControlWindow(form, image) {
   const std::span<const std::uint8_t> file =
-      resourceBytes(image.pictureResource().c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+      resourceBytes(image.pictureResource().c_str(), RT_RCDATA);
   try {
     source_ = decodePng(file);
   } catch (const PngError& e) {

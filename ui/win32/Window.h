@@ -1,5 +1,6 @@
 // The base of every window of the backend: `this` bound at WM_NCCREATE, and no exception ever
-// leaves the window procedure.
+// leaves the window procedure. Each derived class destroys its window in its own destructor,
+// while its handlers still exist; the object may outlive the window, never the reverse.
 #pragma once
 
 #include <windows.h>
