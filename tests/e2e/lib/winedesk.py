@@ -250,6 +250,18 @@ class WineDesktop:
         return wait_until(lambda: (self.find_windows(name) or [None])[0], timeout,
                           f"a window named {name!r}")
 
+    def screen_size(self):
+        """(width, height) of the X screen, Wine's primary screen."""
+        width, height = self._xdotool("getdisplaygeometry").split()
+        return int(width), int(height)
+
+    def windows_path(self, path):
+        """The Windows form of a Linux path, as Wine's programs see it."""
+        result = self.run_wine(["winepath", "-w", str(path)], 60)
+        if result.returncode != 0 or not result.stdout.strip():
+            raise RuntimeError(f"winepath could not map {path}: {result.stderr.strip()}")
+        return result.stdout.strip()
+
     def window_geometry(self, wid):
         """(x, y, width, height) of an X window on the screen."""
         output = self._xdotool("getwindowgeometry", "--shell", wid)
@@ -268,6 +280,16 @@ class WineDesktop:
 
     def key(self, wid, keysym):
         self._xdotool("key", "--window", wid, keysym)
+
+    def press(self, *keysyms):
+        """Real key strokes (XTEST) to the window that has the focus, one after the other."""
+        self._xdotool("key", *keysyms)
+
+    def window_move(self, wid, x, y):
+        """Moves an X window as a window manager does after a drag on the title bar. Without a
+        window manager the X window of a Wine window is its client area: (x, y) is where the
+        client area's top-left corner goes."""
+        self._xdotool("windowmove", wid, x, y)
 
     def screenshot(self, path, wid=None):
         """Saves the whole screen, or one window, as a PNG."""
