@@ -112,6 +112,25 @@ class SettingsFileTest(unittest.TestCase):
         self.assertEqual((entries[("Form", "Left")], entries[("Form", "Top")]),
                          (str(screen_width - rect.width), "-30"))
 
+    def test_settings_at_144_dpi_centre_and_clamps_use_the_scaled_outer_size(self):
+        desk = session.desktop()
+        desk.set_dpi(144)
+        self.addCleanup(desk.set_dpi, 96)
+        palette = self.open_palette("settings-144dpi")
+        screen_width, screen_height = desk.screen_size()
+        rect = self.outer(palette)
+        self.assertEqual(palette.geometry()[2:], (338, 153))  # the client area at 150 %
+        self.assertEqual((rect.left, rect.top),
+                         ((screen_width - rect.width) // 2, (screen_height - rect.height) // 2))
+        entries = self.close(palette)
+        self.assertEqual((entries[("Form", "Left")], entries[("Form", "Top")]),
+                         (str(rect.left), str(rect.top)))
+
+        palette.settings.write_text("[Form]\nLeft=5000\nTop=5000\n", encoding="ascii")
+        palette.start(TIMEOUT)
+        rect = self.outer(palette)
+        self.assertEqual((rect.right, rect.bottom), (screen_width, screen_height))
+
     def test_settings_closed_while_minimised_keeps_the_restored_position(self):
         palette = self.open_palette("settings-minimised")
         restored = self.move(palette, 700, 500)
@@ -127,15 +146,24 @@ class SettingsFileTest(unittest.TestCase):
                          (str(restored.left), str(restored.top)))
 
     def test_settings_file_that_cannot_be_written_shows_its_path_and_ends_with_0(self):
-        palette = self.open_palette("settings-unwritable")
+        palette = Palette(session.work_dir("settings-unwritable"))
         # File modes do not stop root, under Wine either: a folder stands where the file goes.
+        # Reading it gives the defaults.
         palette.settings.mkdir()
+        palette.start(TIMEOUT)
+        self.addCleanup(palette.stop)
+        screen_width, screen_height = palette.desk.screen_size()
+        rect = self.outer(palette)
+        self.assertEqual((rect.left, rect.top),
+                         ((screen_width - rect.width) // 2, (screen_height - rect.height) // 2))
         expected = palette.desk.windows_path(palette.settings) + " に書き込めません"
 
         palette.desk.run_quiet(["taskkill", "/im", "orbelle.exe"])
+
         def box_children():
             found = probe.children(palette.desk, BOX_TITLE) or []
             return found if expected in [child.text for child in found] else None
+
         children = wait_until(box_children, TIMEOUT,
                               f"an error box titled {BOX_TITLE!r} saying {expected!r}")
         boxes = palette.desk.find_windows(BOX_TITLE)
