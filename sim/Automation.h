@@ -28,6 +28,7 @@ using Value = std::variant<std::monostate, Missing, bool, std::int32_t, double, 
 
 // One argument of a call; out parameters are written through `output`.
 struct Argument {
+  Argument(Value in = {}, bool out = false) : value(std::move(in)), isOut(out) {}  // NOLINT
   Value value;
   bool isOut = false;
   std::optional<Value> output;

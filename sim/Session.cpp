@@ -156,9 +156,14 @@ ObjectRef Session::createApplication() {
   return application;
 }
 
-Value Session::call(AutomationObject& object, const std::wstring& member, int flags,
+Value Session::call(AutomationObject& object, const std::wstring& name, int flags,
                     std::vector<Argument>& arguments) {
   const ObjectRef keep = object.shared_from_this();  // the call may drop the caller's reference
+  // Names are case-insensitive; the objects see each member under its own spelling.
+  const int id = object.memberId(name);
+  if (id == 0)
+    throw AutomationError(kUnknownName, L"unknown member " + name, false);
+  const std::wstring& member = object.members()[static_cast<std::size_t>(id) - 1];
   std::vector<std::string> in;
   for (const Argument& a : arguments)
     in.push_back(a.isOut ? R"({"out":true})" : valueJson(a.value));
