@@ -1,5 +1,10 @@
 #include "app/TForm89.h"
 
+#include "actions/IsometricBlock.h"
+#include "actions/IsometricText.h"
+#include "actions/Rotate3D.h"
+#include "actions/ViewPresets.h"
+
 namespace orbelle {
 
 namespace {
@@ -110,9 +115,21 @@ void TForm89::Image1MouseMove(ui::Control* Sender, ui::ShiftState /*Shift*/, int
   }
 }
 
-void TForm89::cmdIsomeBlock2(const std::wstring& /*makeType*/) {}
-void TForm89::SpeedButton4Click(ui::Control* /*Sender*/) {}
-void TForm89::SpeedButton5Click(ui::Control* /*Sender*/) {}
-void TForm89::SpeedButton6Click(ui::Control* /*Sender*/) {}
+void TForm89::cmdIsomeBlock2(const std::wstring& makeType) {
+  actions::isometricBlock(environment_, makeType);
+}
+
+void TForm89::SpeedButton4Click(ui::Control* Sender) {
+  actions::isometricText(environment_, *this, Sender,
+                         {&SpeedButton4, &SpeedButton3, &SpeedButton2, &SpeedButton1});
+}
+
+void TForm89::SpeedButton5Click(ui::Control* /*Sender*/) {
+  actions::rotate3D(environment_);
+}
+
+void TForm89::SpeedButton6Click(ui::Control* Sender) {
+  actions::viewPreset(environment_, Sender);
+}
 
 }  // namespace orbelle

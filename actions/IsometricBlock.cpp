@@ -1,0 +1,53 @@
+#include "actions/IsometricBlock.h"
+
+#include "actions/BlockCommands.h"
+#include "actions/NumberText.h"
+#include "host/HostLink.h"
+#include "host/WaitHostIdle.h"
+
+namespace orbelle::actions {
+
+namespace {
+
+constexpr wchar_t kSelectPrompt[] = L"アイソメブロックにする図形を選択 : ";
+constexpr wchar_t kBasePointPrompt[] = L"ブロックの基点を指示 : ";
+// Seconds: more than eight hours. In practice the user ends or cancels the selection first.
+constexpr std::uint32_t kSelectionTimeLimit = 30000;
+
+}  // namespace
+
+void isometricBlock(HostEnvironment environment, const std::wstring& makeType) noexcept {
+  Desktop& desktop = environment.desktop;
+  HostRef<HostApplication> host;
+  if (!connectHost(environment, host))
+    return;
+  try {
+    activateHost(desktop, *host);
+    pressEscInHost(desktop, *host, EscapeVariant::SinglePauseAfter);
+    const HostRef<HostDocument> document = host->activeDocument();
+    document->sendCommand(L"^C^C");
+
+    // The clock is read once, before the selection: a slow selection keeps the earlier time.
+    const PlaneRow row = planeRow(makeType);
+    const std::wstring blockName = blockNamePrefix(desktop.localTime()) + row.suffix;
+
+    document->utility()->prompt(kSelectPrompt);
+    document->sendCommand(L"SELECT\r");
+    if (waitHostIdle(desktop, *document, kSelectionTimeLimit) != kWaitIdle)
+      return;  // Escape, the limit or a failure: the host's selection is left to the host
+
+    bringHostToFront(desktop, *host);
+    pressEscInHost(desktop, *host, EscapeVariant::Double);
+    const HostRef<HostValue> basePoint = document->utility()->getPoint(nullptr, kBasePointPrompt);
+    // Only X and Y are read; a value that is not an array of finite numbers throws here,
+    // before any command string goes out.
+    const std::wstring point = pointText(basePoint->element(0), basePoint->element(1));
+
+    for (const std::wstring& command : blockCommands(blockName, point, row))
+      document->sendCommand(command);
+  } catch (...) {
+    // Silent by design; what reached the host stays, and the references are released.
+  }
+}
+
+}  // namespace orbelle::actions

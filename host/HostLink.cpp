@@ -1,0 +1,77 @@
+#include "host/HostLink.h"
+
+namespace orbelle {
+
+namespace {
+
+constexpr std::uint32_t kPauseAfterRestore = 500;
+
+void escapeDown(Desktop& desktop) {
+  desktop.keyEvent(kVirtualKeyEscape, 0, 0, 0);
+}
+
+void escapeUp(Desktop& desktop) {
+  desktop.keyEvent(kVirtualKeyEscape, 0, kKeyEventKeyUp, 0);
+}
+
+}  // namespace
+
+bool connectHost(HostEnvironment environment, HostRef<HostApplication>& host) noexcept {
+  // The window is the sign that the host is running; without it no COM creation is tried.
+  try {
+    if (environment.desktop.findTopLevelWindow(kHostWindowTitle) == 0)
+      return false;
+  } catch (...) {
+    return false;
+  }
+  try {
+    host = environment.connector.createApplication();
+  } catch (...) {
+    host.reset();
+  }
+  return host != nullptr;
+}
+
+// The handle is asked of the host before every use and never kept: the host may have
+// recreated its main window since.
+void activateHost(Desktop& desktop, HostApplication& host) {
+  if (desktop.isMinimized(host.mainWindowHandle())) {
+    desktop.restore(host.mainWindowHandle());
+    desktop.sleep(kPauseAfterRestore);
+  }
+  bringHostToFront(desktop, host);
+}
+
+void bringHostToFront(Desktop& desktop, HostApplication& host) {
+  desktop.setForeground(host.mainWindowHandle());
+}
+
+void pressEscInHost(Desktop& desktop, HostApplication& host, EscapeVariant variant) {
+  // Key events go to whichever window has the keyboard; this comparison is the only guard
+  // against cancelling something in another program. Handle first, then the foreground.
+  const WindowHandle hostWindow = host.mainWindowHandle();
+  if (hostWindow != desktop.foreground())
+    return;
+  switch (variant) {
+    case EscapeVariant::SinglePauseAfter:
+      escapeDown(desktop);
+      escapeUp(desktop);
+      desktop.sleep(5);
+      break;
+    case EscapeVariant::SinglePauseBetween:
+      escapeDown(desktop);
+      desktop.sleep(5);
+      escapeUp(desktop);
+      break;
+    case EscapeVariant::Double:
+      escapeDown(desktop);
+      escapeUp(desktop);
+      desktop.sleep(200);
+      escapeDown(desktop);
+      escapeUp(desktop);
+      desktop.sleep(500);
+      break;
+  }
+}
+
+}  // namespace orbelle

@@ -1,0 +1,30 @@
+// Attaching to the running host and bringing it to the front before an action talks to it.
+#pragma once
+
+#include "host/Desktop.h"
+#include "host/HostEnvironment.h"
+#include "host/nanoCAD_TLB.h"
+
+namespace orbelle {
+
+// The ways an action presses Escape in the host; they differ only in order and pauses.
+enum class EscapeVariant {
+  SinglePauseAfter,    // press, release, 5 ms
+  SinglePauseBetween,  // press, 5 ms, release
+  Double,              // press, release, 200 ms, press, release, 500 ms
+};
+
+// Fills `host` when a window titled exactly "nanoCAD 5" exists and the application object can
+// be created; true when `host` then holds one. Without the window `host` is left as it was.
+bool connectHost(HostEnvironment environment, HostRef<HostApplication>& host) noexcept;
+
+// Restores the host's main window when it is minimised, then makes it the foreground window.
+void activateHost(Desktop& desktop, HostApplication& host);
+
+// The foreground switch alone, without the minimised test.
+void bringHostToFront(Desktop& desktop, HostApplication& host);
+
+// Presses Escape only when the host's main window is the foreground window.
+void pressEscInHost(Desktop& desktop, HostApplication& host, EscapeVariant variant);
+
+}  // namespace orbelle

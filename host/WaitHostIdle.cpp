@@ -1,0 +1,43 @@
+#include "host/WaitHostIdle.h"
+
+namespace orbelle {
+
+namespace {
+
+constexpr std::uint32_t kPollInterval = 100;
+
+}  // namespace
+
+std::int32_t waitHostIdle(Desktop& desktop, HostDocument& document,
+                          std::uint32_t timeLimitSeconds) noexcept {
+  try {
+    // The start time comes before the state object, so the fetch counts against the limit.
+    const std::uint32_t start = desktop.tickCount();
+    HostRef<HostStateLink> link;
+    HostRef<HostState> state;
+    try {
+      link = document.application();
+      state = link->getState();
+    } catch (...) {
+      return kWaitTimedOut;
+    }
+    // Both in 32-bit unsigned arithmetic, so that a wrap of the tick counter during the wait
+    // does no harm.
+    const std::uint32_t limit = timeLimitSeconds * 1000u;
+    for (;;) {
+      desktop.sleep(kPollInterval);
+      desktop.processMessages();
+      if (desktop.keyState(kVirtualKeyEscape) < 0)
+        return kWaitEscape;
+      if (state->isQuiescent())
+        return kWaitIdle;
+      const std::uint32_t elapsed = desktop.tickCount() - start;
+      if (elapsed > limit)
+        return kWaitTimedOut;
+    }
+  } catch (...) {
+    return kWaitTimedOut;
+  }
+}
+
+}  // namespace orbelle

@@ -1,0 +1,20 @@
+// Waiting, with the palette kept live, until the host has ended its running command.
+#pragma once
+
+#include <cstdint>
+
+#include "host/Desktop.h"
+#include "host/nanoCAD_TLB.h"
+
+namespace orbelle {
+
+inline constexpr std::int32_t kWaitIdle = 1;      // the host reported itself idle
+inline constexpr std::int32_t kWaitEscape = -1;   // Escape was held down at a poll
+inline constexpr std::int32_t kWaitTimedOut = 0;  // the limit passed, or a failure
+
+// Polls every 100 ms, processing the palette's messages in between, so a click on the palette
+// runs its action inside the wait. Never raises.
+std::int32_t waitHostIdle(Desktop& desktop, HostDocument& document,
+                          std::uint32_t timeLimitSeconds) noexcept;
+
+}  // namespace orbelle

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the native and the Windows targets, runs the unit tests (plain and under
+# AddressSanitizer + UndefinedBehaviorSanitizer) and the end-to-end tests under Wine, and ends
+# with one line "N passed, N failed". Exits non-zero on any failure. Installs what it needs.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+cd "$ORBELLE_ROOT"
+
+ensure_packages "${BUILD_PACKAGES[@]}" "${DESKTOP_PACKAGES[@]}"
+ensure_comma_locale
+
+for preset in native sanitize windows; do
+  build_preset "$preset" -DORBELLE_WARNINGS_AS_ERRORS=ON
+done
+
+results="$ORBELLE_ROOT/build/test-results"
+rm -rf "$results"
+mkdir -p "$results"
+
+say "unit tests"
+ctest --test-dir build/native -j "$(nproc)" --output-on-failure \
+  --output-junit "$results/unit.xml" || true
+say "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+ctest --test-dir build/sanitize -j "$(nproc)" --output-on-failure \
+  --output-junit "$results/unit-sanitized.xml" || true
+
+boot_prefix
+say "end-to-end tests under Wine"
+python3 tests/e2e/run.py --build build/windows --results "$results/e2e.json" "$@" || true
+
+python3 tests/summary.py "$results"

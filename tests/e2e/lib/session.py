@@ -1,0 +1,45 @@
+"""What every end-to-end test of one run shares: the build folder and one Wine desktop."""
+
+import atexit
+import os
+import shutil
+from pathlib import Path
+
+from lib.winedesk import WineDesktop
+
+ROOT = Path(__file__).resolve().parents[3]
+_desktop = None
+
+
+def build_dir():
+    """The Windows build the tests run (ORBELLE_BUILD, default build/windows)."""
+    return Path(os.environ.get("ORBELLE_BUILD", ROOT / "build" / "windows")).resolve()
+
+
+def exe(name):
+    """The path of a built Windows program, wherever its target put it."""
+    found = sorted(build_dir().rglob(name))
+    if not found:
+        raise FileNotFoundError(f"{name} is not built in {build_dir()}: run the windows build")
+    return found[0]
+
+
+def work_dir(name):
+    """A fresh folder for one test's files, kept after the run for a look."""
+    path = build_dir().parent / "e2e-work" / name
+    shutil.rmtree(path, ignore_errors=True)
+    path.mkdir(parents=True, exist_ok=True)
+    return path
+
+
+def desktop():
+    """The run's Wine desktop, started at first use and torn down when the run ends."""
+    global _desktop
+    if _desktop is None:
+        prefix = os.environ.get("ORBELLE_WINEPREFIX", ROOT / "build" / "wine")
+        display = os.environ.get("ORBELLE_E2E_DISPLAY") or None
+        desk = WineDesktop(prefix, display=display)
+        desk.__enter__()
+        atexit.register(desk.__exit__, None, None, None)
+        _desktop = desk
+    return _desktop

@@ -1,0 +1,249 @@
+"""A Wine desktop for end-to-end tests: a booted prefix, a virtual X display, a wineserver that
+stays up between programs, and the programs started on it, all torn down at the end."""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+WINE_ENV = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="}
+
+
+class DesktopError(RuntimeError):
+    """The desktop itself could not be set up: says what went wrong and what to do."""
+
+
+def wait_until(predicate, timeout, what, interval=0.05):
+    """Polls predicate until it returns a true value; raises TimeoutError naming `what`."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise TimeoutError(f"waited {timeout:g} s for {what}")
+        time.sleep(interval)
+
+
+def boot_prefix(prefix, env):
+    """Boots the prefix once; later calls find its marker and return at once."""
+    prefix = Path(prefix)
+    marker = prefix / ".orbelle-booted"
+    if marker.exists():
+        return
+    prefix.mkdir(parents=True, exist_ok=True)
+    # Wine's helper processes inherit pipes and outlive wineboot: collect output in a file.
+    with tempfile.TemporaryFile() as output:
+        result = subprocess.run(["wineboot", "-i"], env=env, stdout=output, stderr=output,
+                                timeout=300)
+        output.seek(0)
+        boot_output = output.read().decode(errors="replace").strip()
+    # COM calls hang in the wineserver session that ran the first boot: let it end first.
+    subprocess.run(["wineserver", "-w"], env=env, timeout=300)
+    if not (prefix / "system.reg").exists():
+        raise DesktopError(
+            f"the Wine prefix {prefix} did not boot (wineboot exit code {result.returncode}):\n"
+            f"{boot_output}\nRemove the folder and try again; check that wine64 is "
+            "installed (apt-get install wine64).")
+    marker.write_text("booted\n")
+
+
+class WineProcess:
+    """A Windows program running under Wine."""
+
+    def __init__(self, desk, popen, name):
+        self.desk = desk
+        self.popen = popen
+        self.name = name
+
+    @property
+    def returncode(self):
+        return self.popen.poll()
+
+    def wait(self, timeout):
+        """Waits for the program to end and returns its exit code."""
+        return self.popen.wait(timeout=timeout)
+
+    def stop(self, timeout=10):
+        """Asks the program to close its windows, then kills it if it does not end."""
+        if self.popen.poll() is not None:
+            return self.popen.returncode
+        self.desk.run_quiet(["taskkill", "/im", self.name])
+        try:
+            return self.popen.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.popen.kill()
+            return self.popen.wait(timeout=timeout)
+
+
+class WineDesktop:
+    """Context manager: `with WineDesktop(prefix) as desk: desk.start(...)`.
+
+    display: ":N" to use that number, None to pick a free one. dpi: the prefix's LogPixels
+    while this desktop is up (restored to 96 at the end when changed)."""
+
+    def __init__(self, prefix, display=None, dpi=96, screen="1280x800x24"):
+        self.prefix = Path(prefix).resolve()
+        self.display = display
+        self.dpi = dpi
+        self.screen = screen
+        self.env = dict(os.environ, WINEPREFIX=str(self.prefix), **WINE_ENV)
+        self._xvfb = None
+        self._processes = []
+        self._logs = []
+
+    # -- setting up and tearing down -------------------------------------------------------
+
+    def __enter__(self):
+        for tool, package in (("wine", "wine64"), ("Xvfb", "xvfb"), ("xdotool", "xdotool")):
+            if shutil.which(tool) is None:
+                raise DesktopError(f"{tool} is missing: install the package {package}")
+        try:
+            self._start_display()
+            boot_prefix(self.prefix, self.env)
+            subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=60)
+            self._set_dpi(self.dpi)
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        for process in reversed(self._processes):
+            if process.popen.poll() is None:
+                process.popen.kill()
+                process.popen.wait(timeout=10)
+        self._processes.clear()
+        if self.dpi != 96 and (self.prefix / "system.reg").exists():
+            self._set_dpi(96)
+        subprocess.run(["wineserver", "-k"], env=self.env, timeout=60,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
+        if self._xvfb is not None:
+            self._xvfb.terminate()
+            try:
+                self._xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self._xvfb.kill()
+            self._xvfb = None
+        for log in self._logs:
+            log.close()
+        self._logs.clear()
+        return False
+
+    def _start_display(self):
+        read_end, write_end = os.pipe()
+        args = ["Xvfb", "-screen", "0", self.screen, "-nolisten", "tcp", "-noreset"]
+        if self.display is None:
+            args += ["-displayfd", str(write_end)]
+        else:
+            args.insert(1, self.display)
+        self._xvfb = subprocess.Popen(args, pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.PIPE)
+        os.close(write_end)
+        if self.display is None:
+            with os.fdopen(read_end) as pipe:
+                number = pipe.readline().strip()
+            if not number:
+                raise DesktopError("Xvfb did not start: " + self._xvfb.stderr.read().decode())
+            self.display = ":" + number
+        else:
+            os.close(read_end)
+        self.env["DISPLAY"] = self.display
+        try:
+            wait_until(lambda: self._xvfb.poll() is not None or subprocess.run(
+                ["xdotool", "getdisplaygeometry"], env=self.env, capture_output=True)
+                .returncode == 0, 30, f"the X display {self.display}")
+        except TimeoutError as error:
+            raise DesktopError(f"the X display {self.display} did not come up") from error
+        if self._xvfb.poll() is not None:
+            raise DesktopError(f"Xvfb could not start display {self.display} (in use?): "
+                               + self._xvfb.stderr.read().decode().strip())
+
+    def _set_dpi(self, dpi):
+        self.run_quiet(["reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t",
+                        "REG_DWORD", "/d", str(dpi), "/f"])
+
+    # -- programs --------------------------------------------------------------------------
+
+    def start(self, exe, args=(), output=None):
+        """Starts a Windows program; its stdout and stderr go to `output` (a path) if given."""
+        if output is not None:
+            log = open(output, "ab")
+            self._logs.append(log)
+            stdout = stderr = log
+        else:
+            stdout = stderr = subprocess.DEVNULL
+        popen = subprocess.Popen(["wine", str(exe), *map(str, args)], env=self.env,
+                                 stdout=stdout, stderr=stderr, start_new_session=True)
+        process = WineProcess(self, popen, Path(exe).name)
+        self._processes.append(process)
+        return process
+
+    def run(self, exe, args=(), timeout=60):
+        """Runs a Windows program to its end; returns the CompletedProcess (text output)."""
+        return self.run_wine([str(exe), *map(str, args)], timeout)
+
+    def run_quiet(self, args, timeout=60):
+        return self.run_wine(args, timeout)
+
+    def run_wine(self, args, timeout):
+        # Files, not pipes: Wine's helper processes inherit the handles and outlive the program.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            result = subprocess.run(["wine", *args], env=self.env, stdout=out, stderr=err,
+                                    timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(
+                result.args, result.returncode, out.read().decode(errors="replace"),
+                err.read().decode(errors="replace"))
+
+    # -- windows and input -----------------------------------------------------------------
+
+    def _xdotool(self, *args, check=True):
+        result = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True,
+                                text=True, timeout=30)
+        if check and result.returncode != 0:
+            raise RuntimeError(f"xdotool {' '.join(map(str, args))}: {result.stderr.strip()}")
+        return result.stdout
+
+    def find_windows(self, name):
+        """X window ids of the visible windows titled exactly `name`."""
+        pattern = "^" + re.escape(name) + "$"
+        output = self._xdotool("search", "--onlyvisible", "--name", pattern, check=False)
+        return [int(line) for line in output.split()]
+
+    def wait_window(self, name, timeout=60):
+        """Waits for a visible window titled exactly `name` and returns its X id."""
+        return wait_until(lambda: (self.find_windows(name) or [None])[0], timeout,
+                          f"a window named {name!r}")
+
+    def window_geometry(self, wid):
+        """(x, y, width, height) of an X window on the screen."""
+        output = self._xdotool("getwindowgeometry", "--shell", wid)
+        values = dict(line.split("=", 1) for line in output.split())
+        return (int(values["X"]), int(values["Y"]), int(values["WIDTH"]),
+                int(values["HEIGHT"]))
+
+    def move(self, wid, x, y):
+        """Moves the pointer to (x, y) inside the window."""
+        self._xdotool("mousemove", "--window", wid, x, y)
+
+    def click(self, wid, x, y):
+        """A real left click at (x, y) inside the window."""
+        self.move(wid, x, y)
+        self._xdotool("click", 1)
+
+    def key(self, wid, keysym):
+        self._xdotool("key", "--window", wid, keysym)
+
+    def screenshot(self, path, wid=None):
+        """Saves the whole screen, or one window, as a PNG."""
+        target = "root" if wid is None else str(wid)
+        subprocess.run(["import", "-display", self.display, "-window", target, str(path)],
+                       env=self.env, check=True, timeout=60, capture_output=True)
+        return Path(path)

@@ -1,0 +1,116 @@
+// The test side of the host seam: a scriptable host that records every call in the shared log,
+// fails any call on request, and counts the references it has handed out and not yet had back.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/Desktop.h"
+#include "host/nanoCAD_TLB.h"
+#include "tests/support/CallLog.h"
+
+namespace orbelle::fake {
+
+// What a VARIANT handed out by the host holds.
+struct FakeValue {
+  enum class Type { Empty, Array, Number, Text, Object, NullObject };
+  Type type = Type::Empty;
+  std::vector<double> array;
+  double number = 0;
+  std::wstring text;  // a Text's string, or an Object's drawing name
+
+  static FakeValue point(double x, double y, double z) { return {Type::Array, {x, y, z}, 0, {}}; }
+  static FakeValue numberValue(double value) { return {Type::Number, {}, value, {}}; }
+  static FakeValue textValue(std::wstring value) { return {Type::Text, {}, 0, std::move(value)}; }
+  static FakeValue object(std::wstring name) { return {Type::Object, {}, 0, std::move(name)}; }
+  static FakeValue nullObject() { return {Type::NullObject, {}, 0, {}}; }
+};
+
+// How a value appears in the log: "[1, 2.5, 0]", "<empty>", "<object t1>", ...
+std::wstring describe(const FakeValue& value);
+
+// An answer the user gives in the host; no value means the user cancels (the call fails).
+inline constexpr std::nullopt_t kCancel = std::nullopt;
+
+// A drawing object of the host.
+struct FakeEntity {
+  std::wstring name;
+  std::wstring className = L"AcDbLine";  // ObjectName
+  bool offersEntity = true;              // answers a query for IAcadEntity
+  bool offersText = false;               // answers a query for IAcadText
+  std::int32_t alignment = 0;
+  double height = 2.5;
+  double rotation = 0;
+  double scaleFactor = 1;
+  double obliqueAngle = 0;
+  FakeValue insertionPoint = FakeValue::point(0, 0, 0);
+  FakeValue alignmentPoint = FakeValue::point(0, 0, 0);
+};
+
+class FakeHost {
+ public:
+  explicit FakeHost(CallLog& log) : log_(log) {}
+  FakeHost(const FakeHost&) = delete;
+  FakeHost& operator=(const FakeHost&) = delete;
+
+  // What the host answers.
+  WindowHandle mainWindow = 0;
+  std::deque<std::optional<FakeValue>> pointAnswers;  // GetPoint
+  std::deque<std::optional<double>> realAnswers;      // GetReal
+  std::deque<std::optional<FakeValue>> pickAnswers;   // GetEntity's object
+  // IsQuiescent, one per poll over all waits; the last repeats; none means idle.
+  std::vector<bool> idleAnswers;
+  bool stateOffersInterface = true;         // GetState's object answers IAcadState
+  std::vector<std::wstring> selection;      // the active selection set, by drawing name
+  std::vector<std::wstring> userSelection;  // what the user selects on screen
+  std::deque<std::int32_t> countAnswers;    // Count, while any are left; else the set's size
+
+  // The drawing; objects keep their place.
+  FakeEntity& addEntity(std::wstring name, std::wstring className = L"AcDbLine");
+  FakeEntity& addText(std::wstring name);
+  FakeEntity& entity(std::wstring_view name);
+  bool hasEntity(std::wstring_view name) const;
+  const std::deque<FakeEntity>& drawing() const { return drawing_; }
+
+  // The `occurrence`-th call with this key ("Document.sendCommand") fails with `status`.
+  void failAt(std::wstring key, int occurrence = 1, std::int32_t status = kStatusFail);
+
+  // References handed out and not yet released.
+  int liveReferences() const { return live_; }
+
+  HostRef<HostApplication> createApplication();
+
+  // For the fake's own objects: log a call, failing it when planned; count references.
+  void enter(std::wstring object, std::wstring operation, std::vector<std::wstring> args = {});
+  void acquire() { ++live_; }
+  void release() { --live_; }
+  bool nextIdle();
+
+ private:
+  CallLog& log_;
+  std::deque<FakeEntity> drawing_;
+  std::map<std::wstring, std::map<int, std::int32_t>> failures_;
+  std::map<std::wstring, int> seen_;
+  std::size_t polls_ = 0;
+  int live_ = 0;
+};
+
+// Creates the fake host's application object, as the COM class creation would.
+class FakeConnector : public HostConnector {
+ public:
+  explicit FakeConnector(FakeHost& host) : host_(host) {}
+
+  bool fails = false;           // the creation or the query answers an error status
+  bool createsNothing = false;  // succeeds without an object
+
+  HostRef<HostApplication> createApplication() override;
+
+ private:
+  FakeHost& host_;
+};
+
+}  // namespace orbelle::fake
