@@ -54,7 +54,8 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
       target = &options.log;
     if (target == nullptr && argument != L"--title")
       throw OptionsError("unknown option \"" + toUtf8(argument) + "\"");
-    if (i + 1 >= arguments.size() || arguments[i + 1].empty())
+    if (i + 1 >= arguments.size() || arguments[i + 1].empty() ||
+        arguments[i + 1].rfind(L"--", 0) == 0)
       throw OptionsError("option " + toUtf8(argument) + " needs a value");
     const std::wstring& value = arguments[++i];
     if (target == nullptr) {

@@ -14,6 +14,18 @@ Vec3 column(const Mat3& m, int j) {
   return {m.m[0][j], m.m[1][j], m.m[2][j]};
 }
 
+// Alignment codes as the automation model numbers them: 1 centre, 2 right, 4 middle, and
+// 6 to 14 top, middle and bottom rows of left, centre, right.
+int horizontalOf(int code) {
+  if (code == 1 || code == 4)
+    return 1;
+  if (code == 2)
+    return 2;
+  if (code >= 6 && code <= 14)
+    return (code - 6) % 3;
+  return 0;
+}
+
 void addEntity(const Entity& e, Handle owner, Picture& picture) {
   auto line = [&](Vec3 a, Vec3 b) { picture.segments.push_back({a, b, owner}); };
   switch (e.type) {
@@ -51,7 +63,9 @@ void addEntity(const Entity& e, Handle owner, Picture& picture) {
       const Vec3 anchor = e.type == EntityType::Text && e.alignment != 0 && e.points.size() > 1
                               ? e.points[1]
                               : e.points[0];
-      picture.texts.push_back({anchor, direction, up, e.height, e.widthFactor, e.text, owner});
+      const int horizontal = e.type == EntityType::Text ? horizontalOf(e.alignment) : 0;
+      picture.texts.push_back(
+          {anchor, direction, up, e.height, e.widthFactor, horizontal, e.text, owner});
       break;
     }
     case EntityType::BlockReference:

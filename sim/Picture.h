@@ -21,6 +21,7 @@ struct TextMark {
   Vec3 up;         // unit vector up the characters
   double height;
   double widthFactor;
+  int horizontal;  // where the position sits on the baseline: 0 start, 1 centre, 2 end
   std::wstring text;
   Handle owner;
 };

@@ -295,7 +295,6 @@ void HostWindow::paint(HDC dc, const RECT& client) const {
     ::LineTo(dc, b.x, b.y);
   }
   ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextAlign(dc, TA_BASELINE | TA_LEFT);
   for (const TextMark& t : picture.texts) {
     const POINT base = screen.toScreen(t.position);
     const POINT along = screen.toScreen(t.position + t.direction);
@@ -310,6 +309,9 @@ void HostWindow::paint(HDC dc, const RECT& client) const {
         font(height, static_cast<int>(std::lround(angle)),
              t.widthFactor == 1 ? 0 : static_cast<int>(std::lround(height * 0.5 * t.widthFactor)));
     Selected selectedFont(dc, textFont.get());
+    ::SetTextAlign(dc, TA_BASELINE | (t.horizontal == 1   ? TA_CENTER
+                                      : t.horizontal == 2 ? TA_RIGHT
+                                                          : TA_LEFT));
     ::SetTextColor(dc, isMarked(t.owner) ? kHighlight : kInk);
     ::TextOutW(dc, base.x, base.y, t.text.c_str(), static_cast<int>(t.text.size()));
   }
