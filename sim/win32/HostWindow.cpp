@@ -296,14 +296,15 @@ void HostWindow::paint(HDC dc, const RECT& client) const {
   }
   ::SetBkMode(dc, TRANSPARENT);
   for (const TextMark& t : picture.texts) {
+    // Angle and size from unrounded view-plane coordinates: one drawing unit may be a pixel.
     const POINT base = screen.toScreen(t.position);
-    const POINT along = screen.toScreen(t.position + t.direction);
-    const POINT up = screen.toScreen(t.position + t.height * t.up);
-    const double pixels = std::hypot(up.x - base.x, up.y - base.y);
+    const ViewPoint from = project(drawing.view.kind, t.position);
+    const ViewPoint along = project(drawing.view.kind, t.position + t.direction);
+    const ViewPoint up = project(drawing.view.kind, t.position + t.height * t.up);
+    const double pixels = std::hypot(up.x - from.x, up.y - from.y) * screen.scale;
     if (pixels < 2)
       continue;
-    const double angle =
-        std::atan2(-(along.y - base.y), along.x - base.x) * 1800 / std::numbers::pi;
+    const double angle = std::atan2(along.y - from.y, along.x - from.x) * 1800 / std::numbers::pi;
     const int height = static_cast<int>(std::min(pixels, 2000.0));
     const GdiObject textFont =
         font(height, static_cast<int>(std::lround(angle)),

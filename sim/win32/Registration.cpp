@@ -35,23 +35,43 @@ std::string hex(long status) {
   return text;
 }
 
-LSTATUS setDefault(const std::wstring& key, const std::wstring& value) {
-  return ::RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), nullptr, REG_SZ, value.c_str(),
+LSTATUS setDefault(HKEY root, const std::wstring& key, const std::wstring& value) {
+  return ::RegSetKeyValueW(root, key.c_str(), nullptr, REG_SZ, value.c_str(),
                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+// Wine 8's COM finds classes only in the machine-wide registry, not per user (measured: with
+// the class under HKCU alone, CoCreateInstance answers REGDB_E_CLASSNOTREG).
+bool underWine() {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string registerClass(HKEY root, const std::wstring& exePath) {
+  const std::wstring key = classKey();
+  if (LSTATUS s = setDefault(root, key, L"nanoCAD application (Orbelle stand-in host)");
+      s != ERROR_SUCCESS) {
+    return "writing " + toUtf8(key) + " failed: " + hex(s);
+  }
+  if (LSTATUS s = setDefault(root, key + L"\\LocalServer32", L"\"" + exePath + L"\"");
+      s != ERROR_SUCCESS) {
+    return "writing LocalServer32 failed: " + hex(s);
+  }
+  wchar_t library[64];
+  ::StringFromGUID2(kLibraryId, library, 64);
+  setDefault(root, key + L"\\TypeLib", library);
+  return {};
 }
 
 }  // namespace
 
 std::string registerServer(const std::wstring& exePath) {
-  const std::wstring key = classKey();
-  if (LSTATUS s = setDefault(key, L"nanoCAD application (Orbelle stand-in host)");
-      s != ERROR_SUCCESS)
-    return "writing HKCU\\" + toUtf8(key) + " failed: " + hex(s);
-  if (LSTATUS s = setDefault(key + L"\\LocalServer32", L"\"" + exePath + L"\""); s != ERROR_SUCCESS)
-    return "writing LocalServer32 failed: " + hex(s);
-  wchar_t library[64];
-  ::StringFromGUID2(kLibraryId, library, 64);
-  setDefault(key + L"\\TypeLib", library);
+  if (std::string error = registerClass(HKEY_CURRENT_USER, exePath); !error.empty())
+    return error;
+  if (underWine()) {
+    if (std::string error = registerClass(HKEY_LOCAL_MACHINE, exePath); !error.empty())
+      return error;
+  }
 
   ComRef<ITypeLib> typeLibrary;
   if (HRESULT hr = ::LoadTypeLibEx(exePath.c_str(), REGKIND_NONE, typeLibrary.put()); FAILED(hr))
@@ -63,9 +83,13 @@ std::string registerServer(const std::wstring& exePath) {
 }
 
 std::string unregisterServer() {
-  const LSTATUS s = ::RegDeleteTreeW(HKEY_CURRENT_USER, classKey().c_str());
-  if (s != ERROR_SUCCESS && s != ERROR_FILE_NOT_FOUND)
-    return "removing the class failed: " + hex(s);
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    if (root == HKEY_LOCAL_MACHINE && !underWine())
+      break;
+    const LSTATUS s = ::RegDeleteTreeW(root, classKey().c_str());
+    if (s != ERROR_SUCCESS && s != ERROR_FILE_NOT_FOUND)
+      return "removing the class failed: " + hex(s);
+  }
   const HRESULT hr = ::UnRegisterTypeLibForUser(kLibraryId, 1, 0, LOCALE_NEUTRAL, SYS_WIN64);
   if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_CANTLOADLIBRARY)
     return "unregistering the type library failed: " + hex(hr);

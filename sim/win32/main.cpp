@@ -102,7 +102,7 @@ int run(int showCommand) {
         options.registerServer ? win32::registerServer(exePath()) : win32::unregisterServer();
     if (!error.empty())
       return fail(kExitFailed, error);
-    win32::writeError(options.registerServer ? "nanosim: registered for this user\n"
+    win32::writeError(options.registerServer ? "nanosim: registered the class and its type library\n"
                                              : "nanosim: unregistered\n");
     return 0;
   }
