@@ -73,6 +73,17 @@ void addEntity(const Entity& e, Handle owner, Picture& picture) {
   }
 }
 
+// A rough box of a text: about seven tenths of the height per character, from where its
+// baseline starts.
+double textWidth(const TextMark& t) {
+  return 0.7 * t.height * t.widthFactor * static_cast<double>(t.text.size());
+}
+
+Vec3 textStart(const TextMark& t) {
+  const double shift = t.horizontal == 1 ? textWidth(t) / 2 : t.horizontal == 2 ? textWidth(t) : 0;
+  return t.position - shift * t.direction;
+}
+
 }  // namespace
 
 Picture pictureOf(const Drawing& drawing) {
@@ -101,12 +112,12 @@ std::optional<ViewRect> extents(const Picture& picture, ViewKind kind) {
     include(s.b);
   }
   for (const TextMark& t : picture.texts) {
-    // A rough box: about two thirds of the height per character.
-    const double width = 0.7 * t.height * t.widthFactor * static_cast<double>(t.text.size());
-    include(t.position);
-    include(t.position + width * t.direction);
-    include(t.position + t.height * t.up);
-    include(t.position + width * t.direction + t.height * t.up);
+    const Vec3 start = textStart(t);
+    const Vec3 along = textWidth(t) * t.direction, up = t.height * t.up;
+    include(start);
+    include(start + along);
+    include(start + up);
+    include(start + along + up);
   }
   return box;
 }
@@ -158,9 +169,8 @@ std::optional<Handle> hitTest(const Picture& picture, ViewKind kind, ViewPoint p
     consider(project(kind, s.a), project(kind, s.b), s.owner);
   for (const TextMark& t : picture.texts) {
     // A text is hit along the middle of its box.
-    const double width = 0.7 * t.height * t.widthFactor * static_cast<double>(t.text.size());
-    const Vec3 middle = t.position + (t.height / 2) * t.up;
-    consider(project(kind, middle), project(kind, middle + width * t.direction), t.owner);
+    const Vec3 middle = textStart(t) + (t.height / 2) * t.up;
+    consider(project(kind, middle), project(kind, middle + textWidth(t) * t.direction), t.owner);
   }
   return best;
 }

@@ -5,7 +5,8 @@ import math
 import unittest
 
 from lib.session import desktop, work_dir
-from lib.standin import Client, entity, load_drawing, start_host, windows_path
+from lib.standin import (Client, block_references, entity, load_drawing, start_host,
+                         windows_path, world_points)
 
 ROTATE_PROMPT_1 = "回転軸の1点目をを指示 : "
 ROTATE_PROMPT_2 = "回転軸の2点目をを指示 : "
@@ -161,6 +162,54 @@ save-png {windows_path(saved_png)}
         self.assertEqual(copy["obliqueAngle"], 5.759586334228515625)
         self.assertEqual(drawing["previousSelection"], [copy["handle"]])
         self.assertEqual(saved_png.read_bytes()[:8], b"\x89PNG\r\n\x1a\n")
+
+    def test_the_block_strings_leave_one_reference_on_the_plane(self):
+        work = work_dir("standin-block")
+        saved = work / "block.json"
+        script = f"""
+select 2A
+point 100,50
+wait-command "move\\rL\\r\\r100,50\\r"
+save-json {windows_path(saved)}
+"""
+        host = start_host(self.desk, work, script=script)
+        client = Client(self.desk)
+        name = "ISO-250107-143005L"
+        try:
+            client.ok("app = connect")
+            client.ok("doc = app.ActiveDocument")
+            client.ok("link = doc.Application")
+            client.ok("st = link.GetState")
+            client.ok('doc.SendCommand("^C^C")')
+            client.ok("util = doc.Utility")
+            client.ok('util.Prompt("アイソメブロックにする図形を選択 : ")')
+            client.ok('doc.SendCommand("SELECT\\r")')
+            self.assertIs(client.ok("st.IsQuiescent"), True, "the script selected at once")
+            self.assertEqual(client.ok('util.GetPoint(missing, "ブロックの基点を指示 : ")'),
+                             [100, 50, 0])
+            for command in ["ROTATE\\rP\\r\\r100,50\\r-45\\r",
+                            f"-NEWBLOCK\\r{name}\\r100,50\\rP\\r\\r",
+                            f"-INSERT\\r{name}\\r100,50\\r1.22474487139159\\r"
+                            "0.707106781186548\\r60\\r",
+                            "move\\rL\\r\\r100,50\\r"]:
+                client.ok(f'doc.SendCommand("{command}")')
+            self.assertIs(client.ok("st.IsQuiescent"), False, "MOVE waits for its second point")
+            drawing = load_drawing(saved)
+        finally:
+            client.close()
+            host.stop()
+        self.assertIsNone(entity(drawing, "2A"), "the square went into the block")
+        references = block_references(drawing)
+        self.assertEqual(len(references), 1)
+        self.assertEqual(references[0]["block"], name)
+        self.assertEqual(drawing["lastObject"], references[0]["handle"])
+        c = math.cos(math.pi / 6)
+        corners = world_points(references[0])[0]
+        for (x, y), got in zip([(0, 0), (100, 0), (100, 100), (0, 100)], corners):
+            dx, dy = x - 100, y - 50
+            self.assertAlmostEqual(got[0], 100 + c * dx, delta=1e-9)
+            self.assertAlmostEqual(got[1], 50 + 0.5 * dx + dy, delta=1e-9)
+        self.assertEqual(host.log.commands()[-1], "move\rL\r\r100,50\r")
 
     def test_escape_key_at_the_window_fails_the_pending_call(self):
         work = work_dir("standin-escape")

@@ -4,6 +4,7 @@ import unittest
 
 from lib.session import desktop, work_dir
 from lib.standin import (Client, HOST_TITLE, host_exe, register, start_host, windows_path)
+from lib.winedesk import wait_until
 
 
 class StandinStartupTest(unittest.TestCase):
@@ -41,6 +42,20 @@ class StandinStartupTest(unittest.TestCase):
         finally:
             client.close()
             host.stop()
+
+    def test_com_starts_the_host_through_its_registration(self):
+        register(self.desk)
+        self.assertEqual(self.desk.find_windows(HOST_TITLE), [])
+        client = Client(self.desk)
+        try:
+            client.ok("app = connect")
+            self.desk.wait_window(HOST_TITLE, 30)
+            self.assertEqual(client.ok("app.HWND"), client.ok(f'findwindow "{HOST_TITLE}"'))
+            client.ok("release all")
+        finally:
+            client.close()
+            self.desk.run_quiet(["taskkill", "/im", "nanosim.exe"])
+            wait_until(lambda: not self.desk.find_windows(HOST_TITLE), 30, "the host to close")
 
     def test_title_option_names_the_window_otherwise(self):
         work = work_dir("standin-title")
