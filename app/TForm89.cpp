@@ -67,6 +67,7 @@ TForm89::TForm89(HostEnvironment environment)
 TForm89::~TForm89() = default;
 
 void TForm89::wireEvents() {
+  onDestroy = [this] { FormDestroy(nullptr); };
   Image1.onClick = [this](ui::Control& sender) { Image1Click(&sender); };
   Image2.onClick = [this](ui::Control& sender) { Image2Click(&sender); };
   Image3.onClick = [this](ui::Control& sender) { Image3Click(&sender); };

@@ -2,6 +2,7 @@
 // controls it owns. The backend realises it and reports back what the user does to it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,13 @@ class Form {
   // Reports from the backend: what the user did to the window. They do not echo back.
   void reportWindowState(WindowState state) { windowState_ = state; }
   void reportPosition(Point position) { position_ = position; }
+
+  // The form's destruction handler, run by the backend while its window is destroyed.
+  std::function<void()> onDestroy;
+  void windowDestroyed() {
+    if (onDestroy)
+      onDestroy();
+  }
 
  protected:
   void addControl(Control& control) { controls_.push_back(&control); }

@@ -4,7 +4,6 @@ stays up between programs, and the programs started on it, all torn down at the 
 import os
 import re
 import shutil
-import signal
 import subprocess
 import tempfile
 import time
@@ -29,26 +28,41 @@ def wait_until(predicate, timeout, what, interval=0.05):
         time.sleep(interval)
 
 
+# Tahoma has no Japanese glyphs under Wine: link it to the CJK font the scripts install, so that
+# hints, boxes and prompts in Japanese are legible.
+FONT_LINK = [r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink",
+             "/v", "Tahoma", "/t", "REG_MULTI_SZ", "/d",
+             r"NotoSansCJK-Regular.ttc,Noto Sans CJK JP\0MSGOTHIC.TTC,MS UI Gothic", "/f"]
+
+
+def run_wine_quietly(args, env, timeout=120):
+    """Runs a Wine command with its output in a file: Wine's helper processes inherit pipes
+    and outlive the command, so a pipe would never reach its end."""
+    with tempfile.TemporaryFile() as output:
+        result = subprocess.run(args, env=env, stdout=output, stderr=output, timeout=timeout)
+        output.seek(0)
+        return result.returncode, output.read().decode(errors="replace").strip()
+
+
 def boot_prefix(prefix, env):
-    """Boots the prefix once; later calls find its marker and return at once."""
+    """Boots the prefix and links the fonts, once; later calls find its marker and return."""
     prefix = Path(prefix)
     marker = prefix / ".orbelle-booted"
     if marker.exists():
         return
     prefix.mkdir(parents=True, exist_ok=True)
-    # Wine's helper processes inherit pipes and outlive wineboot: collect output in a file.
-    with tempfile.TemporaryFile() as output:
-        result = subprocess.run(["wineboot", "-i"], env=env, stdout=output, stderr=output,
-                                timeout=300)
-        output.seek(0)
-        boot_output = output.read().decode(errors="replace").strip()
+    code, boot_output = run_wine_quietly(["wineboot", "-i"], env, timeout=300)
     # COM calls hang in the wineserver session that ran the first boot: let it end first.
     subprocess.run(["wineserver", "-w"], env=env, timeout=300)
     if not (prefix / "system.reg").exists():
         raise DesktopError(
-            f"the Wine prefix {prefix} did not boot (wineboot exit code {result.returncode}):\n"
+            f"the Wine prefix {prefix} did not boot (wineboot exit code {code}):\n"
             f"{boot_output}\nRemove the folder and try again; check that wine64 is "
             "installed (apt-get install wine64).")
+    code, output = run_wine_quietly(["wine", "reg", "add", *FONT_LINK], env)
+    if code != 0:
+        raise DesktopError(f"could not link Tahoma to a Japanese font in {prefix}: {output}")
+    subprocess.run(["wineserver", "-w"], env=env, timeout=300)
     marker.write_text("booted\n")
 
 
@@ -105,8 +119,9 @@ class WineDesktop:
         try:
             self._start_display()
             boot_prefix(self.prefix, self.env)
+            if self.dpi != 96:
+                self._set_dpi(self.dpi)
             subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=60)
-            self._set_dpi(self.dpi)
         except BaseException:
             self.__exit__(None, None, None)
             raise
@@ -167,6 +182,19 @@ class WineDesktop:
     def _set_dpi(self, dpi):
         self.run_quiet(["reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t",
                         "REG_DWORD", "/d", str(dpi), "/f"])
+        # Programs take the DPI from the wineserver session they start in: begin a new one.
+        subprocess.run(["wineserver", "-k"], env=self.env, timeout=60,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
+
+    def set_dpi(self, dpi):
+        """Switches the desktop's DPI. Ends every program of this desktop first."""
+        for process in self._processes:
+            process.stop()
+        self._processes.clear()
+        self._set_dpi(dpi)
+        subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=60)
+        self.dpi = dpi
 
     # -- programs --------------------------------------------------------------------------
 
@@ -247,3 +275,15 @@ class WineDesktop:
         subprocess.run(["import", "-display", self.display, "-window", target, str(path)],
                        env=self.env, check=True, timeout=60, capture_output=True)
         return Path(path)
+
+
+if __name__ == "__main__":
+    # For the shell scripts: `python3 winedesk.py boot PREFIX` prepares a prefix once.
+    import sys
+
+    if len(sys.argv) != 3 or sys.argv[1] != "boot":
+        sys.exit("usage: winedesk.py boot PREFIX")
+    try:
+        boot_prefix(sys.argv[2], dict(os.environ, WINEPREFIX=sys.argv[2], **WINE_ENV))
+    except DesktopError as error:
+        sys.exit(f"orbelle: error: {error}")

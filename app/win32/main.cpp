@@ -1,0 +1,41 @@
+// The palette program: start-up, the palette window, the message loop. No command-line
+// argument is read.
+#include <windows.h>
+
+#include <exception>
+
+#include "app/TForm89.h"
+#include "host/win32/ComHostConnector.h"
+#include "host/win32/Win32Desktop.h"
+#include "ui/ThemeManager.h"
+#include "ui/win32/FormWindow.h"
+#include "ui/win32/Resources.h"
+#include "ui/win32/Toolkit.h"
+
+int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
+                    int showCommand) {
+  using namespace orbelle;
+  ui::win32::ErrorBox errors;
+  try {
+    // 1. The toolkit: COM for the actions, common controls for the tooltips.
+    ui::win32::Toolkit toolkit;
+    // 2. The main window owns the taskbar button: the toolkit's forms are top-level windows
+    //    with no owner and the app-window style, so there is no hidden application window.
+    // 3. The dark theme, with its error dialog; start-up goes on in the system look without it.
+    ui::win32::ResourceThemeLibrary themeLibrary;
+    ui::ThemeManager themes(themeLibrary, errors);
+    themes.trySetStyle(L"Windows10 Dark");
+    // 4. The palette as the main window; its creation handler ran in its constructor.
+    win32::Win32Desktop desktop;
+    win32::ComHostConnector connector;
+    TForm89 palette({desktop, connector});
+    ui::win32::FormWindow window(palette, themes, errors);
+    window.show(showCommand);
+    // 5. and 6. Until the palette is closed: its window is destroyed then (FormDestroy runs)
+    //    and posts the quit message, whose code 0 is the exit code.
+    return toolkit.runMessageLoop();
+  } catch (...) {
+    errors.showError(ui::describeException(std::current_exception()));
+    return 1;
+  }
+}

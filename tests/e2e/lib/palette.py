@@ -1,0 +1,66 @@
+"""The palette under test: a copy of orbelle.exe in the test's own folder (so that its settings
+file is the test's own), started on the shared Wine desktop and clicked with real pointer events
+at its controls' places."""
+
+import shutil
+
+from lib import session
+
+TITLE = "Orbelle '25.01.07A"
+CLIENT_SIZE = (225, 102)  # at 96 DPI
+
+# Client rectangles at 96 DPI (left, top, width, height) by the names a user sees. The pictures
+# sit 2 pixels inside their panels.
+CONTROLS = {
+    "picture R": (3, 2, 51, 51),
+    "picture TR": (58, 2, 51, 51),
+    "picture TL": (114, 2, 51, 51),
+    "picture L": (169, 2, 51, 51),
+    "TEXT L": (1, 56, 55, 23),
+    "TEXT TL": (56, 56, 55, 23),
+    "TEXT TR": (112, 56, 55, 23),
+    "TEXT R": (167, 56, 55, 23),
+    "ROTATE3D": (1, 80, 76, 22),
+    "SW": (79, 80, 47, 22),
+    "TOP": (127, 80, 47, 22),
+    "SE": (175, 80, 47, 22),
+}
+
+
+class Palette:
+    def __init__(self, folder, desk=None):
+        self.desk = desk or session.desktop()
+        self.exe = shutil.copy2(session.exe("orbelle.exe"), folder / "orbelle.exe")
+        self.settings = folder / "orbelle.ini"
+        self.process = None
+        self.window = None
+
+    def start(self, timeout=60):
+        self.process = self.desk.start(self.exe)
+        self.window = self.desk.wait_window(TITLE, timeout)
+        return self
+
+    def geometry(self):
+        """(x, y, width, height) of the client area on the screen."""
+        return self.desk.window_geometry(self.window)
+
+    def scale(self):
+        return self.geometry()[2] / CLIENT_SIZE[0]
+
+    def point(self, control, dx=None, dy=None):
+        """A point inside a control, in the window's pixels (its centre by default)."""
+        left, top, width, height = CONTROLS[control]
+        x = left + (width / 2 if dx is None else dx)
+        y = top + (height / 2 if dy is None else dy)
+        factor = self.scale()
+        return round(x * factor), round(y * factor)
+
+    def click(self, control):
+        self.desk.click(self.window, *self.point(control))
+
+    def move(self, control, dx=None, dy=None):
+        self.desk.move(self.window, *self.point(control, dx, dy))
+
+    def stop(self, timeout=10):
+        """Closes the palette as a user would; returns its exit code."""
+        return self.process.stop(timeout) if self.process else None

@@ -1,0 +1,55 @@
+#include "ui/win32/Toolkit.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace orbelle::ui::win32 {
+
+Toolkit::Toolkit() {
+  const HRESULT status = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (FAILED(status))
+    throw std::runtime_error("COM cannot start on this thread (error " +
+                             std::to_string(static_cast<unsigned long>(status)) + ")");
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  if (!::InitCommonControlsEx(&controls)) {
+    ::CoUninitialize();
+    throw std::runtime_error("the common controls cannot start");
+  }
+}
+
+Toolkit::~Toolkit() {
+  ::CoUninitialize();
+}
+
+int Toolkit::runMessageLoop() {
+  MSG message{};
+  for (;;) {
+    const BOOL result = ::GetMessageW(&message, nullptr, 0, 0);
+    if (result == 0)
+      return static_cast<int>(message.wParam);
+    if (result == -1)
+      throw std::runtime_error("the message loop failed (error " +
+                               std::to_string(::GetLastError()) + ")");
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
+
+void ErrorBox::showError(const std::wstring& text) {
+  // The title is the program's name: its file name without folder and extension.
+  wchar_t path[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring title = path;
+  title.erase(0, title.find_last_of(L"\\/") + 1);
+  if (const auto dot = title.find_last_of(L'.'); dot != std::wstring::npos && dot > 0)
+    title.erase(dot);
+  ::MessageBoxW(::GetActiveWindow(), text.c_str(), title.c_str(),
+                MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+}  // namespace orbelle::ui::win32

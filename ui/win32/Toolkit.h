@@ -1,0 +1,28 @@
+// The toolkit on Windows: its start-up, its message loop and its error box.
+#pragma once
+
+#include "ui/ErrorDialog.h"
+
+namespace orbelle::ui::win32 {
+
+// Initialises what the program's windows and actions need on this thread: COM in a
+// single-threaded apartment (the actions automate the host), and the common controls
+// (tooltips). Undone when it goes.
+class Toolkit {
+ public:
+  Toolkit();
+  ~Toolkit();
+  Toolkit(const Toolkit&) = delete;
+  Toolkit& operator=(const Toolkit&) = delete;
+
+  // Dispatches messages until the quit message; returns its exit code.
+  int runMessageLoop();
+};
+
+// The standard error box: an error icon, an OK button, the program's name as its title.
+class ErrorBox final : public ErrorDialog {
+ public:
+  void showError(const std::wstring& text) override;
+};
+
+}  // namespace orbelle::ui::win32

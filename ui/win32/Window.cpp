@@ -1,0 +1,87 @@
+#include "ui/win32/Window.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace orbelle::ui::win32 {
+
+namespace {
+
+HINSTANCE thisModule() {
+  return ::GetModuleHandleW(nullptr);
+}
+
+void registerClassOnce(const wchar_t* className, WNDPROC procedure) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof(existing);
+  if (::GetClassInfoExW(thisModule(), className, &existing))
+    return;
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  // No CS_DBLCLKS: a quick second press is another click, as on a push button.
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = thisModule();
+  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = className;
+  if (::RegisterClassExW(&windowClass) == 0)
+    throw std::runtime_error("cannot register a window class (error " +
+                             std::to_string(::GetLastError()) + ")");
+}
+
+}  // namespace
+
+void Window::create(const wchar_t* className, DWORD exStyle, const wchar_t* title, DWORD style,
+                    int x, int y, int width, int height, HWND parent) {
+  registerClassOnce(className, &Window::windowProcedure);
+  if (::CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, nullptr,
+                        thisModule(), this) == nullptr)
+    throw std::runtime_error("cannot create a window (error " + std::to_string(::GetLastError()) +
+                             ")");
+}
+
+LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return defaultHandling(message, wParam, lParam);
+}
+
+LRESULT Window::defaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void Window::reportError(std::exception_ptr error) noexcept {
+  // The box runs a modal loop; an error met while one is up is not stacked on top of it.
+  static bool showing = false;
+  if (showing)
+    return;
+  showing = true;
+  try {
+    errors_.showError(describeException(error));
+  } catch (...) {
+  }
+  showing = false;
+}
+
+LRESULT CALLBACK Window::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = window;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr)
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    // The C++ object outlives its window: forget the handle so nothing uses it afterwards.
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  try {
+    return self->handleMessage(message, wParam, lParam);
+  } catch (...) {
+    self->reportError(std::current_exception());
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace orbelle::ui::win32
