@@ -224,25 +224,25 @@ void Session::showPrompt(const std::wstring& text) {
 }
 
 Vec3 Session::getPoint(std::optional<Vec3> basePoint, const std::wstring& prompt) {
-  auto request = ask(RequestKind::Point, prompt, basePoint);
+  auto request = ask(RequestKind::Point, L"GetPoint", prompt, basePoint);
   waitFor(request);
   return request->point;
 }
 
 double Session::getReal(const std::wstring& prompt) {
-  auto request = ask(RequestKind::Number, prompt, std::nullopt);
+  auto request = ask(RequestKind::Number, L"GetReal", prompt, std::nullopt);
   waitFor(request);
   return request->number;
 }
 
 std::pair<std::optional<Handle>, Vec3> Session::getEntity(const std::wstring& prompt) {
-  auto request = ask(RequestKind::Entity, prompt, std::nullopt);
+  auto request = ask(RequestKind::Entity, L"GetEntity", prompt, std::nullopt);
   waitFor(request);
   return {request->entity, request->point};
 }
 
 std::vector<Handle> Session::selectOnScreen(const std::wstring& prompt) {
-  auto request = ask(RequestKind::Objects, prompt, std::nullopt);
+  auto request = ask(RequestKind::Objects, L"SelectOnScreen", prompt, std::nullopt);
   waitFor(request);
   const std::vector<Handle> chosen = drawing_.existing(request->objects);
   if (!chosen.empty())
@@ -262,10 +262,11 @@ void Session::drawingChanged() {
 
 // --- requests --------------------------------------------------------------------------------
 
-std::shared_ptr<Request> Session::ask(RequestKind kind, const std::wstring& prompt,
-                                      std::optional<Vec3> basePoint) {
+std::shared_ptr<Request> Session::ask(RequestKind kind, const wchar_t* member,
+                                      const std::wstring& prompt, std::optional<Vec3> basePoint) {
   auto request = std::make_shared<Request>();
   request->kind = kind;
+  request->source = member;
   request->prompt = prompt;
   request->basePoint = basePoint;
   requests_.push_back(request);
@@ -290,7 +291,7 @@ void Session::logWaiting(const Request& request) {
   auto w = line("waiting");
   w.text("for", fromUtf8(requestName(request.kind)))
       .text("prompt", request.prompt)
-      .text("source", request.fromCommandLine ? commandLine_.commandName() : L"automation");
+      .text("source", request.source);
   if (request.basePoint)
     w.raw("basePoint", pointJson(*request.basePoint));
   emit(w);
@@ -312,6 +313,7 @@ void Session::syncCommandRequest() {
   auto request = std::make_shared<Request>();
   request->kind = requestFor(prompt.kind);
   request->fromCommandLine = true;
+  request->source = commandLine_.commandName();
   request->prompt = prompt.text;
   request->basePoint = commandLine_.basePoint();
   request->promptSerial = prompt.serial;

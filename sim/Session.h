@@ -44,6 +44,7 @@ const char* requestName(RequestKind kind);
 struct Request {
   RequestKind kind;
   bool fromCommandLine = false;
+  std::wstring source;  // the asking member, or the command whose prompt it is
   std::wstring prompt;
   std::optional<Vec3> basePoint;
   int promptSerial = 0;  // the command line's prompt it stands for
@@ -111,7 +112,7 @@ class Session final : public CommandLineListener {
   void emit(const json::ObjectWriter& writer);
   std::string valueJson(const Value& value) const;
 
-  std::shared_ptr<Request> ask(RequestKind kind, const std::wstring& prompt,
+  std::shared_ptr<Request> ask(RequestKind kind, const wchar_t* member, const std::wstring& prompt,
                                std::optional<Vec3> basePoint);
   void waitFor(const std::shared_ptr<Request>& request);
   void logWaiting(const Request& request);

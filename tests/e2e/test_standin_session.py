@@ -133,9 +133,11 @@ save-png {windows_path(saved_png)}
         self.assertEqual(rotate["args"][2], float(HALF_PI))
         entity_call = host.log.find("return", member="GetEntity")[0]
         self.assertEqual(entity_call["out"][0]["handle"], "2D")
-        self.assertEqual([line["for"] for line in host.log.find("waiting")
-                          if line["source"] == "automation"],
-                         ["objects", "point", "point", "number", "entity", "entity", "point"])
+        self.assertEqual([(line["source"], line["for"]) for line in host.log.find("waiting")
+                          if not line["source"].isupper()],
+                         [("SelectOnScreen", "objects"), ("GetPoint", "point"),
+                          ("GetPoint", "point"), ("GetReal", "number"), ("GetEntity", "entity"),
+                          ("GetEntity", "entity"), ("GetPoint", "point")])
         self.assertEqual(len(host.log.find("answer")), 9)
         failed = host.log.find("fail", member="GetPoint")
         self.assertEqual(len(failed), 1)

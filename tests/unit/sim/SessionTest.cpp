@@ -170,7 +170,9 @@ TEST_F(SessionTest, ScriptedAnswersReachGetPointGetRealAndGetEntityBitForBit) {
   EXPECT_THAT(log.lines, Contains(HasSubstr(R"("args":[{"missing":true},"1点目 : "])")));
   EXPECT_THAT(log.lines, Contains(HasSubstr(R"("result":[0.1,-3,7.5])")));
   EXPECT_EQ(log.of("answer").size(), 4u);
-  EXPECT_EQ(log.of("waiting").size(), 4u);
+  ASSERT_EQ(log.of("waiting").size(), 4u);
+  EXPECT_EQ(text(log.of("waiting")[0], "source"), "GetPoint");
+  EXPECT_EQ(text(log.of("waiting")[2], "source"), "GetEntity");
 }
 
 TEST_F(SessionTest, EscapeFailsThePendingCallAndCancelsAWaitingCommand) {
