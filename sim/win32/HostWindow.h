@@ -19,6 +19,7 @@ class HostWindow final : public HostPlatform {
   HostWindow& operator=(const HostWindow&) = delete;
 
   void attach(Session& session) { session_ = &session; }
+  void detach() { session_ = nullptr; }
   // Creates and shows the window; an error message, or empty on success.
   std::string create(const std::wstring& title, int showCommand);
   HWND handle() const { return window_; }

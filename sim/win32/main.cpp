@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -102,13 +103,15 @@ int run(int showCommand) {
         options.registerServer ? win32::registerServer(exePath()) : win32::unregisterServer();
     if (!error.empty())
       return fail(kExitFailed, error);
-    win32::writeError(options.registerServer ? "nanosim: registered the class and its type library\n"
-                                             : "nanosim: unregistered\n");
+    win32::writeError(options.registerServer
+                          ? "nanosim: registered the class and its type library\n"
+                          : "nanosim: unregistered\n");
     return 0;
   }
 
   // One host per desktop session: a second one would fight over the class object.
-  const HANDLE instance = ::CreateMutexW(nullptr, TRUE, L"Local\\OrbelleNanoSimHost");
+  const std::unique_ptr<void, decltype(&::CloseHandle)> instance(
+      ::CreateMutexW(nullptr, TRUE, L"Local\\OrbelleNanoSimHost"), &::CloseHandle);
   if (instance == nullptr || ::GetLastError() == ERROR_ALREADY_EXISTS) {
     return fail(kExitAlreadyRunning,
                 "another stand-in host is already running in this session; close it first "
@@ -174,8 +177,8 @@ int run(int showCommand) {
     factory.reset();
     // Clients' objects are released with COM, before the session they belong to goes.
     ::CoUninitialize();
+    window.detach();
   }
-  ::CloseHandle(instance);
   return code;
 }
 
