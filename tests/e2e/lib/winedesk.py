@@ -97,8 +97,9 @@ class WineProcess:
 class WineDesktop:
     """Context manager: `with WineDesktop(prefix) as desk: desk.start(...)`.
 
-    display: ":N" to use that number, None to pick a free one. dpi: the prefix's LogPixels
-    while this desktop is up (restored to 96 at the end when changed)."""
+    display: ":N" to start Xvfb with that number, None to pick a free one, "existing" to use the
+    display in $DISPLAY. dpi: the prefix's LogPixels while this desktop is up (restored to 96 at
+    the end when changed)."""
 
     def __init__(self, prefix, display=None, dpi=96, screen="1280x800x24"):
         self.prefix = Path(prefix).resolve()
@@ -151,6 +152,11 @@ class WineDesktop:
         return False
 
     def _start_display(self):
+        if self.display == "existing":
+            self.display = os.environ.get("DISPLAY", "")
+            if not self.display:
+                raise DesktopError("no display: $DISPLAY is not set")
+            return
         read_end, write_end = os.pipe()
         args = ["Xvfb", "-screen", "0", self.screen, "-nolisten", "tcp", "-noreset"]
         if self.display is None:
