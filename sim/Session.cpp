@@ -407,6 +407,10 @@ void Session::cancelTop() {
 
 // --- the person at the window ----------------------------------------------------------------
 
+void Session::windowEvent(std::string_view event) {
+  emit(line("window").text("event", fromUtf8(event)));
+}
+
 void Session::keyEscape(bool down) {
   emit(line("key").text("key", L"Escape").text("event", down ? L"down" : L"up"));
   if (down)

@@ -85,7 +85,9 @@ class Session final : public CommandLineListener {
   bool isQuiescent() const;
   void drawingChanged() override;
 
-  // The person at the window.
+  // The person at the window, and what happens to the window itself ("minimized", "restored",
+  // "activated", "deactivated"), logged so that tests can order it against the calls.
+  void windowEvent(std::string_view event);
   void keyEscape(bool down);
   void typeKey(wchar_t c);
   void pointAt(Vec3 world, std::optional<Handle> hit);

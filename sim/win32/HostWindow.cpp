@@ -228,6 +228,22 @@ LRESULT HostWindow::handle(UINT message, WPARAM w, LPARAM l) {
     }
     case WM_ERASEBKGND:
       return 1;
+    case WM_SIZE:
+      if (w == SIZE_MINIMIZED && !minimized_) {
+        minimized_ = true;
+        if (session_ != nullptr)
+          session_->windowEvent("minimized");
+      } else if (w != SIZE_MINIMIZED && minimized_) {
+        minimized_ = false;
+        if (session_ != nullptr)
+          session_->windowEvent("restored");
+      }
+      redraw();
+      return 0;
+    case WM_ACTIVATE:
+      if (session_ != nullptr)
+        session_->windowEvent(LOWORD(w) == WA_INACTIVE ? "deactivated" : "activated");
+      return ::DefWindowProcW(window_, message, w, l);
     case WM_KEYDOWN:
       if (w == VK_ESCAPE && session_ != nullptr)
         session_->keyEscape(true);

@@ -39,6 +39,7 @@ class HostWindow final : public HostPlatform {
   HWND window_ = nullptr;
   Session* session_ = nullptr;
   POINT mouse_{-1, -1};
+  bool minimized_ = false;
 };
 
 }  // namespace orbelle::sim::win32

@@ -2,7 +2,7 @@
 
 import unittest
 
-from lib.session import desktop, work_dir
+from lib.session import desktop, exe, work_dir
 from lib.standin import (Client, HOST_TITLE, host_exe, register, start_host, windows_path)
 from lib.winedesk import wait_until
 
@@ -64,6 +64,27 @@ class StandinStartupTest(unittest.TestCase):
             host.window("nanoCAD 5 - Drawing1")
             self.assertEqual(self.desk.find_windows(HOST_TITLE), [])
         finally:
+            host.stop()
+
+    def test_window_state_changes_are_logged_in_order_with_the_calls(self):
+        work = work_dir("standin-window-state")
+        host = start_host(self.desk, work)
+        client = Client(self.desk)
+        try:
+            host.window()
+            result = self.desk.run(exe("wintool.exe"), ["minimize", HOST_TITLE])
+            self.assertEqual(result.returncode, 0, result.stderr)
+            minimized = host.log.wait_for("window", event="minimized")
+            client.ok(f'openicon "{HOST_TITLE}"')
+            restored = host.log.wait_for("window", event="restored", after=minimized["seq"])
+            client.ok("app = connect")
+            client.ok("doc = app.ActiveDocument")
+            client.ok('doc.SendCommand("^C^C")')
+            received = host.log.wait_for("command", event="received", text="^C^C")
+            self.assertLess(restored["seq"], received["seq"])
+            self.assertTrue(host.log.find("window", event="activated", after=minimized["seq"]))
+        finally:
+            client.close()
             host.stop()
 
     def test_second_instance_is_refused_and_touches_nothing(self):

@@ -8,6 +8,7 @@
 //   text.Height := 2.5                 a property write
 //   t = query ent IAcadText            QueryInterface for a contract interface ID
 //   findwindow "nanoCAD 5"             FindWindowW, for comparing with HWND
+//   openicon "nanoCAD 5"               OpenIcon and SetForegroundWindow on that window
 //   release doc | release all          drop references
 //   quit
 //
@@ -249,6 +250,14 @@ std::string execute(const std::wstring& text) {
     const HWND window = ::FindWindowW(nullptr, line.quoted().c_str());
     return R"({"ok":true,"result":)" +
            json::integer(static_cast<long long>(reinterpret_cast<INT_PTR>(window))) + "}";
+  }
+  if (line.take(L"openicon")) {
+    const HWND window = ::FindWindowW(nullptr, line.quoted().c_str());
+    if (window == nullptr)
+      throw Failure{"no such window"};
+    ::OpenIcon(window);
+    ::SetForegroundWindow(window);
+    return R"({"ok":true})";
   }
   if (line.take(L"release")) {
     const std::wstring name = line.name();
