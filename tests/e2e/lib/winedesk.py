@@ -275,6 +275,15 @@ class WineDesktop:
     def key(self, wid, keysym):
         self._xdotool("key", "--window", wid, keysym)
 
+    def pixels(self, wid, box):
+        """The raw RGB bytes of a rectangle (left, top, width, height) of a window, as shown."""
+        left, top, width, height = box
+        with tempfile.NamedTemporaryFile(suffix=".png") as shot:
+            self.screenshot(shot.name, wid)
+            return subprocess.run(["convert", shot.name, "-crop",
+                                   f"{width}x{height}+{left}+{top}", "+repage", "rgb:-"],
+                                  check=True, capture_output=True, timeout=60).stdout
+
     def screenshot(self, path, wid=None):
         """Saves the whole screen, or one window, as a PNG."""
         target = "root" if wid is None else str(wid)
