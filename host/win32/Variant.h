@@ -34,6 +34,12 @@ class Variant {
   ~Variant() { ::VariantClear(&value_); }
 
   const VARIANT& get() const { return value_; }
+  // Hands the value to a caller that takes ownership (an out parameter, a call's result).
+  VARIANT detach() {
+    VARIANT out = value_;
+    ::VariantInit(&value_);
+    return out;
+  }
   VARIANT* put();  // cleared first, for out parameters
   VARTYPE type() const { return value_.vt; }
   bool isEmpty() const { return value_.vt == VT_EMPTY; }

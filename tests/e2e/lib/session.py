@@ -43,3 +43,11 @@ def desktop():
         atexit.register(desk.__exit__, None, None, None)
         _desktop = desk
     return _desktop
+
+
+def wintool(*args, timeout=60):
+    """Runs the desktop tool (tests/e2e/tools/wintool.cpp); returns its output, or raises."""
+    result = desktop().run(exe("wintool.exe"), args, timeout=timeout)
+    if result.returncode != 0:
+        raise RuntimeError(f"wintool {' '.join(args)}: {result.stderr.strip()}")
+    return result.stdout

@@ -97,8 +97,9 @@ class WineProcess:
 class WineDesktop:
     """Context manager: `with WineDesktop(prefix) as desk: desk.start(...)`.
 
-    display: ":N" to use that number, None to pick a free one. dpi: the prefix's LogPixels
-    while this desktop is up (restored to 96 at the end when changed)."""
+    display: ":N" to start Xvfb with that number, None to pick a free one, "existing" to use the
+    display in $DISPLAY. dpi: the prefix's LogPixels while this desktop is up (restored to 96 at
+    the end when changed)."""
 
     def __init__(self, prefix, display=None, dpi=96, screen="1280x800x24"):
         self.prefix = Path(prefix).resolve()
@@ -151,6 +152,11 @@ class WineDesktop:
         return False
 
     def _start_display(self):
+        if self.display == "existing":
+            self.display = os.environ.get("DISPLAY", "")
+            if not self.display:
+                raise DesktopError("no display: $DISPLAY is not set")
+            return
         read_end, write_end = os.pipe()
         args = ["Xvfb", "-screen", "0", self.screen, "-nolisten", "tcp", "-noreset"]
         if self.display is None:
@@ -290,6 +296,15 @@ class WineDesktop:
         window manager the X window of a Wine window is its client area: (x, y) is where the
         client area's top-left corner goes."""
         self._xdotool("windowmove", wid, x, y)
+
+    def pixels(self, wid, box):
+        """The raw RGB bytes of a rectangle (left, top, width, height) of a window, as shown."""
+        left, top, width, height = box
+        with tempfile.NamedTemporaryFile(suffix=".png") as shot:
+            self.screenshot(shot.name, wid)
+            return subprocess.run(["convert", shot.name, "-crop",
+                                   f"{width}x{height}+{left}+{top}", "+repage", "rgb:-"],
+                                  check=True, capture_output=True, timeout=60).stdout
 
     def screenshot(self, path, wid=None):
         """Saves the whole screen, or one window, as a PNG."""

@@ -1,0 +1,64 @@
+// The script of user answers given to the host at start: one step a line, "#" starts a comment.
+//
+//   select [HANDLE ...]      objects for the pending selection, which then ends (none: empty)
+//   point X,Y[,Z]            a point for the pending point request
+//   pick HANDLE [X,Y[,Z]]    an object for the pending object request; "pick none": nothing
+//   number VALUE             a number for the pending number request
+//   escape                   Escape at the pending request
+//   wait-command "TEXT"      hold the steps after it until this exact command string arrives
+//   type "TEXT"              typed at the command line as at the keyboard
+//   save-json PATH           the drawing as JSON
+//   save-png PATH            the window as a PNG picture
+//   exit                     close the host
+//
+// Texts are in double quotes with the escapes \r \n \t \\ \" and \uXXXX.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "sim/Drawing.h"
+
+namespace orbelle::sim {
+
+enum class StepKind {
+  Select,
+  Point,
+  Pick,
+  Number,
+  Escape,
+  WaitCommand,
+  Type,
+  SaveJson,
+  SavePng,
+  Exit
+};
+
+struct ScriptStep {
+  StepKind kind;
+  int line = 0;
+  std::vector<Handle> handles;  // select; pick (one, or none)
+  std::optional<Vec3> point;    // point; pick's picked point
+  double number = 0;            // number
+  std::wstring text;            // wait-command, type, save paths
+  std::wstring source;          // the line as written, for the log
+};
+
+const char* stepName(StepKind kind);
+
+// A script that does not parse: which line and what is wrong.
+class ScriptError : public std::runtime_error {
+ public:
+  ScriptError(int line, const std::string& what) : std::runtime_error(what), line_(line) {}
+  int line() const { return line_; }
+
+ private:
+  int line_;
+};
+
+// Parses a whole script (UTF-8). Throws ScriptError at the first bad line.
+std::vector<ScriptStep> parseScript(std::string_view text);
+
+}  // namespace orbelle::sim

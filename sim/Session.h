@@ -1,0 +1,150 @@
+// The stand-in host as one object: its drawing, command line, user (a person or the script),
+// automation calls and log. The window and the COM server are thin shells around it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/Automation.h"
+#include "sim/CommandLine.h"
+#include "sim/Drawing.h"
+#include "sim/Json.h"
+#include "sim/Script.h"
+
+namespace orbelle::sim {
+
+// Where the log's JSON lines go; each line is flushed as it is written.
+class LogSink {
+ public:
+  virtual ~LogSink() = default;
+  virtual void write(const std::string& line) = 0;
+};
+
+// What the host needs from its window.
+class HostPlatform {
+ public:
+  virtual ~HostPlatform() = default;
+  virtual std::int64_t windowHandle() = 0;
+  virtual void redraw() = 0;
+  // Runs the host's messages until `done` holds: how a blocking ask waits for its user.
+  virtual void waitUntil(const std::function<bool()>& done) = 0;
+  // Writes the window's picture as PNG; an error message, or empty on success.
+  virtual std::string savePicture(const std::wstring& path) = 0;
+  virtual void close() = 0;
+};
+
+enum class RequestKind { Objects, Point, Entity, Number, Text };
+const char* requestName(RequestKind kind);
+
+// Something the host waits for its user to give.
+struct Request {
+  RequestKind kind;
+  bool fromCommandLine = false;
+  std::wstring source;  // the asking member, or the command whose prompt it is
+  std::wstring prompt;
+  std::optional<Vec3> basePoint;
+  int promptSerial = 0;  // the command line's prompt it stands for
+  // The outcome.
+  bool done = false;
+  bool cancelled = false;
+  std::vector<Handle> objects;
+  Vec3 point;
+  std::optional<Handle> entity;
+  double number = 0;
+};
+
+class Session final : public CommandLineListener {
+ public:
+  Session(Drawing drawing, std::vector<ScriptStep> script, LogSink& log, HostPlatform& platform);
+  ~Session() override;
+
+  // The host is up: the class object is registered and the window shown.
+  void ready(const std::wstring& title);
+
+  // Automation.
+  ObjectRef createApplication();
+  Value call(AutomationObject& object, const std::wstring& member, int flags,
+             std::vector<Argument>& arguments);
+  int objectCreated(AutomationObject& object);
+  void objectReleased(AutomationObject& object);
+  int live() const { return live_; }
+  std::int64_t windowHandle() { return platform_.windowHandle(); }
+
+  // What the automation members do.
+  void sendCommand(const std::wstring& text);
+  void showPrompt(const std::wstring& text);
+  Vec3 getPoint(std::optional<Vec3> basePoint, const std::wstring& prompt);
+  double getReal(const std::wstring& prompt);
+  // The picked entity and point; no entity when the user picked nothing.
+  std::pair<std::optional<Handle>, Vec3> getEntity(const std::wstring& prompt);
+  std::vector<Handle> selectOnScreen(const std::wstring& prompt);
+  bool isQuiescent() const;
+  void drawingChanged() override;
+
+  // The person at the window, and what happens to the window itself ("minimized", "restored",
+  // "activated", "deactivated"), logged so that tests can order it against the calls.
+  void windowEvent(std::string_view event);
+  void keyEscape(bool down);
+  void typeKey(wchar_t c);
+  void pointAt(Vec3 world, std::optional<Handle> hit);
+  void endPicking();
+
+  // What the window shows.
+  Drawing& drawing() { return drawing_; }
+  const Drawing& drawing() const { return drawing_; }
+  const std::vector<std::wstring>& history() const { return history_; }
+  std::wstring currentLine() const;
+  std::vector<Handle> highlighted() const;
+  std::optional<Vec3> rubberBase() const;
+
+  // Saves the drawing as JSON; an error message, or empty on success.
+  std::string saveJson(const std::wstring& path);
+
+  // CommandLineListener
+  void echo(const std::wstring& line) override;
+  void commandEvent(std::string_view event, const std::wstring& command,
+                    const std::wstring& detail) override;
+
+ private:
+  json::ObjectWriter line(std::string_view kind) const;
+  void emit(const json::ObjectWriter& writer);
+  std::string valueJson(const Value& value) const;
+
+  std::shared_ptr<Request> ask(RequestKind kind, const wchar_t* member, const std::wstring& prompt,
+                               std::optional<Vec3> basePoint);
+  void waitFor(const std::shared_ptr<Request>& request);
+  void logWaiting(const Request& request);
+  void syncCommandRequest();
+  void afterInput();
+  void cancelTop();
+  Request* top() const;  // the innermost request still open
+  void giveObjects(const std::vector<Handle>& handles, bool end);
+  void givePoint(Vec3 point);
+  void giveNumber(double value);
+  void giveEntity(std::optional<Handle> entity, Vec3 point);
+  void runScript();
+  bool applyStep(const ScriptStep& step);
+  void scriptError(const ScriptStep& step, const std::string& message);
+
+  Drawing drawing_;
+  CommandLine commandLine_;
+  std::vector<ScriptStep> script_;
+  std::size_t nextStep_ = 0;
+  bool scriptStopped_ = false;
+  bool runningScript_ = false;
+  bool commandArrived_ = false;  // the string a wait-command step holds for has come
+  LogSink& log_;
+  HostPlatform& platform_;
+  long long seq_ = 0;
+  int live_ = 0;
+  int nextObjectId_ = 1;
+  std::vector<std::shared_ptr<Request>> requests_;  // the innermost last
+  std::vector<std::wstring> history_;
+  std::wstring typed_;  // typed for an automation request
+};
+
+}  // namespace orbelle::sim

@@ -1,0 +1,16 @@
+// A host automation object as a COM object: IDispatch with calls by name, and the interface IDs
+// the object answers. Every call goes through the session, which logs it.
+#pragma once
+
+#include <oaidl.h>
+#include <windows.h>
+
+#include "host/win32/ComRef.h"
+#include "sim/Automation.h"
+
+namespace orbelle::sim::win32 {
+
+// A new COM object for `object`, owning it.
+orbelle::win32::ComRef<IDispatch> wrapObject(Session& session, ObjectRef object);
+
+}  // namespace orbelle::sim::win32

@@ -1,0 +1,45 @@
+// The host's main window: the drawing in the current view above, the command line below; and
+// what the session needs from a window (nested waits, redraws, pictures).
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "sim/Session.h"
+
+namespace orbelle::sim::win32 {
+
+class HostWindow final : public HostPlatform {
+ public:
+  HostWindow();
+  ~HostWindow() override;
+  HostWindow(const HostWindow&) = delete;
+  HostWindow& operator=(const HostWindow&) = delete;
+
+  void attach(Session& session) { session_ = &session; }
+  void detach() { session_ = nullptr; }
+  // Creates and shows the window; an error message, or empty on success.
+  std::string create(const std::wstring& title, int showCommand);
+  HWND handle() const { return window_; }
+
+  // HostPlatform
+  std::int64_t windowHandle() override;
+  void redraw() override;
+  void waitUntil(const std::function<bool()>& done) override;
+  std::string savePicture(const std::wstring& path) override;
+  void close() override;
+
+ private:
+  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+  LRESULT handle(UINT message, WPARAM w, LPARAM l);
+  void paint(HDC dc, const RECT& client) const;
+
+  HWND window_ = nullptr;
+  Session* session_ = nullptr;
+  POINT mouse_{-1, -1};
+  bool minimized_ = false;
+};
+
+}  // namespace orbelle::sim::win32

@@ -1,0 +1,103 @@
+// What end-to-end tests ask of the Windows desktop that X tools cannot see: window states,
+// the foreground window, the texts inside a dialog. One command a run; answers on stdout.
+//
+//   wintool minimize TITLE      minimise the top-level window titled exactly TITLE
+//   wintool state TITLE         "minimized" or "normal", then " foreground" when it is in front
+//   wintool texts TITLE         the text of every child window, one a line
+//   wintool close TITLE         ask the window to close (WM_CLOSE)
+//   wintool rect TITLE          "left top right bottom client-left client-top" in screen pixels:
+//                               the outer edges, then the client area's corner (without a
+//                               window manager the X window is the client area alone)
+//   wintool child TITLE TEXT    "left top right bottom" of the first child window showing TEXT
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+int fail(const wchar_t* message, const wchar_t* detail) {
+  std::fwprintf(stderr, L"wintool: %ls%ls\n", message, detail);
+  return 2;
+}
+
+void printUtf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size,
+                      nullptr, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+BOOL CALLBACK printChildText(HWND child, LPARAM) {
+  const int length = GetWindowTextLengthW(child);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(child, text.data(), length + 1)));
+  if (!text.empty())
+    printUtf8(text);
+  return TRUE;
+}
+
+struct FindChild {
+  const wchar_t* text;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK findChildByText(HWND child, LPARAM search) {
+  auto& wanted = *reinterpret_cast<FindChild*>(search);
+  wchar_t text[256] = {};
+  GetWindowTextW(child, text, 256);
+  if (std::wstring(text) != wanted.text)
+    return TRUE;
+  wanted.found = child;
+  return FALSE;
+}
+
+void printRect(const RECT& r) {
+  std::printf("%ld %ld %ld %ld", r.left, r.top, r.right, r.bottom);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring command = argc > 1 ? argv[1] : L"";
+  if (argc != (command == L"child" ? 4 : 3)) {
+    return fail(L"usage: wintool minimize|state|texts|close|rect TITLE, wintool child TITLE TEXT",
+                L"");
+  }
+  HWND window = FindWindowW(nullptr, argv[2]);
+  if (window == nullptr)
+    return fail(L"no window titled ", argv[2]);
+  if (command == L"minimize") {
+    ShowWindow(window, SW_MINIMIZE);
+  } else if (command == L"state") {
+    std::printf("%s%s\n", IsIconic(window) ? "minimized" : "normal",
+                GetForegroundWindow() == window ? " foreground" : "");
+  } else if (command == L"texts") {
+    EnumChildWindows(window, printChildText, 0);
+  } else if (command == L"close") {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  } else if (command == L"rect") {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    POINT client{0, 0};
+    ClientToScreen(window, &client);
+    printRect(outer);
+    std::printf(" %ld %ld\n", client.x, client.y);
+  } else if (command == L"child") {
+    FindChild search{argv[3]};
+    EnumChildWindows(window, findChildByText, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr)
+      return fail(L"no child window shows ", argv[3]);
+    RECT r{};
+    GetWindowRect(search.found, &r);
+    printRect(r);
+    std::printf("\n");
+  } else {
+    return fail(L"unknown command ", argv[1]);
+  }
+  std::fflush(stdout);
+  return 0;
+}

@@ -1,0 +1,353 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/OdaX_TLB.h"
+#include "sim/DrawingJson.h"
+#include "sim/Json.h"
+#include "sim/Session.h"
+
+namespace orbelle::sim {
+namespace {
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+
+// The window side: what the person does while the host waits is queued as actions.
+class FakePlatform : public HostPlatform {
+ public:
+  std::int64_t windowHandle() override { return 0x10A4E; }
+  void redraw() override {}
+  void waitUntil(const std::function<bool()>& done) override {
+    while (!done()) {
+      if (user.empty())
+        throw std::runtime_error("the host would wait forever");
+      auto next = std::move(user.front());
+      user.erase(user.begin());
+      next();
+    }
+  }
+  std::string savePicture(const std::wstring& path) override {
+    pictures.push_back(path);
+    return {};
+  }
+  void close() override { closed = true; }
+
+  std::vector<std::function<void()>> user;
+  std::vector<std::wstring> pictures;
+  bool closed = false;
+};
+
+class MemoryLog : public LogSink {
+ public:
+  void write(const std::string& line) override { lines.push_back(line); }
+  std::vector<json::Value> parsed() const {
+    std::vector<json::Value> out;
+    for (const auto& l : lines)
+      out.push_back(json::parse(l));
+    return out;
+  }
+  // The lines of one kind, as parsed objects.
+  std::vector<json::Value> of(const std::string& kind) const {
+    std::vector<json::Value> out;
+    for (const auto& v : parsed()) {
+      if (std::get<std::string>(v.find("kind")->data) == kind)
+        out.push_back(v);
+    }
+    return out;
+  }
+  std::vector<std::string> lines;
+};
+
+std::string text(const json::Value& v, const char* key) {
+  return std::get<std::string>(v.find(key)->data);
+}
+double number(const json::Value& v, const char* key) {
+  return std::get<double>(v.find(key)->data);
+}
+
+Drawing demo() {
+  Drawing d;
+  Entity square;
+  square.type = EntityType::Polyline;
+  square.points = {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}};
+  square.closed = true;
+  square.handle = 0x2A;
+  d.add(square);
+  Entity t;
+  t.type = EntityType::Text;
+  t.handle = 0x2B;
+  t.text = L"ABC";
+  t.points = {{1, 2, 0}, {4, 2, 0}};
+  d.add(t);
+  Entity m;
+  m.type = EntityType::MText;
+  m.handle = 0x2C;
+  m.text = L"multi";
+  m.points = {{5, 5, 0}};
+  d.add(m);
+  return d;
+}
+
+class SessionTest : public ::testing::Test {
+ protected:
+  void start(const std::string& script = {}) {
+    session = std::make_unique<Session>(demo(), parseScript(script), log, platform);
+    session->ready(L"nanoCAD 5");
+  }
+  Value call(const ObjectRef& object, const wchar_t* member, std::vector<Argument> arguments = {},
+             int flags = kMethod | kGet) {
+    return session->call(*object, member, flags, arguments);
+  }
+  ObjectRef object(const Value& v) { return std::get<ObjectRef>(v); }
+  ObjectRef document() { return object(call(session->createApplication(), L"ActiveDocument")); }
+  ObjectRef utility() { return object(call(document(), L"Utility")); }
+  bool quiescent() {
+    const ObjectRef link = object(call(document(), L"Application"));
+    return std::get<bool>(call(object(call(link, L"GetState")), L"IsQuiescent"));
+  }
+  std::int32_t failure(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const AutomationError& e) {
+      return e.status();
+    }
+    return 0;
+  }
+
+  FakePlatform platform;
+  MemoryLog log;
+  std::unique_ptr<Session> session;
+};
+
+TEST_F(SessionTest, EveryLogLineHasSeqKindAndTheLiveObjectCount) {
+  start();
+  {
+    const ObjectRef application = session->createApplication();
+    const ObjectRef doc = object(call(application, L"ActiveDocument"));
+    call(doc, L"SendCommand", {{std::wstring(L"^C^C")}});
+    EXPECT_EQ(session->live(), 2);
+  }
+  EXPECT_EQ(session->live(), 0);
+  const auto lines = log.parsed();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(number(lines[i], "seq"), static_cast<double>(i + 1));
+    ASSERT_NE(lines[i].find("live"), nullptr);
+  }
+  EXPECT_EQ(text(lines[0], "kind"), "ready");
+  EXPECT_EQ(number(lines[0], "hwnd"), 0x10A4E);
+  EXPECT_EQ(text(log.of("create")[0], "object"), "Application");
+  const auto received = log.of("command")[0];
+  EXPECT_EQ(text(received, "event"), "received");
+  EXPECT_EQ(text(received, "text"), "^C^C");
+  EXPECT_THAT(log.lines, Contains(HasSubstr(R"("text":"^C^C")")));
+  const auto released = log.of("released");
+  ASSERT_EQ(released.size(), 2u);
+  EXPECT_EQ(number(released.back(), "live"), 0);
+}
+
+TEST_F(SessionTest, ScriptedAnswersReachGetPointGetRealAndGetEntityBitForBit) {
+  start("point 0.1,-3,7.5\nnumber 30\npick 2B\npick none\n");
+  const ObjectRef input = utility();
+  const Value point = call(input, L"GetPoint", {{Missing{}}, {std::wstring(L"1点目 : ")}});
+  EXPECT_EQ(std::get<std::vector<double>>(point), (std::vector<double>{0.1, -3, 7.5}));
+  EXPECT_EQ(std::get<double>(call(input, L"GetReal", {{std::wstring(L"角度")}})), 30);
+  std::vector<Argument> out{{{}, true}, {{}, true}, {std::wstring(L"TEXT を指示 : ")}};
+  session->call(*input, L"GetEntity", kMethod | kGet, out);
+  ASSERT_TRUE(out[0].output && std::holds_alternative<ObjectRef>(*out[0].output));
+  EXPECT_EQ(std::get<ObjectRef>(*out[0].output)->handle(), Handle{0x2B});
+  EXPECT_EQ(std::get<std::vector<double>>(*out[1].output), (std::vector<double>{1, 2, 0}));
+  std::vector<Argument> none{{{}, true}, {{}, true}};
+  session->call(*input, L"GetEntity", kMethod | kGet, none);
+  EXPECT_TRUE(std::holds_alternative<std::monostate>(*none[0].output));
+  // The log shows the missing argument, the prompt, and the answers used.
+  EXPECT_THAT(log.lines, Contains(HasSubstr(R"("args":[{"missing":true},"1点目 : "])")));
+  EXPECT_THAT(log.lines, Contains(HasSubstr(R"("result":[0.1,-3,7.5])")));
+  EXPECT_EQ(log.of("answer").size(), 4u);
+  ASSERT_EQ(log.of("waiting").size(), 4u);
+  EXPECT_EQ(text(log.of("waiting")[0], "source"), "GetPoint");
+  EXPECT_EQ(text(log.of("waiting")[2], "source"), "GetEntity");
+}
+
+TEST_F(SessionTest, EscapeFailsThePendingCallAndCancelsAWaitingCommand) {
+  start();
+  const ObjectRef input = utility();
+  platform.user.push_back([&] { session->keyEscape(true); });
+  EXPECT_EQ(failure([&] {
+              call(input, L"GetPoint", {{Missing{}}, {std::wstring(L"p")}});
+            }),
+            kAborted);
+  const auto failed = log.of("fail");
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_EQ(text(failed[0], "status"), "0x80020009");
+  EXPECT_THAT(text(failed[0], "message"), HasSubstr("Escape"));
+  EXPECT_EQ(log.of("key").size(), 1u);
+
+  call(document(), L"SendCommand", {{std::wstring(L"SELECT\r")}});
+  EXPECT_FALSE(quiescent());
+  session->keyEscape(true);
+  session->keyEscape(false);
+  EXPECT_TRUE(quiescent());
+  EXPECT_THAT(log.lines, Contains(HasSubstr(R"("event":"cancelled","command":"SELECT")")));
+}
+
+TEST_F(SessionTest, IsQuiescentIsFalseWhileSelectOrMoveWaitsForTheUser) {
+  start();
+  const ObjectRef doc = document();
+  EXPECT_TRUE(quiescent());
+  call(doc, L"SendCommand", {{std::wstring(L"SELECT\r")}});
+  EXPECT_FALSE(quiescent());
+  session->pointAt({10, 5, 0}, Handle{0x2A});  // a click on the square
+  EXPECT_FALSE(quiescent());
+  session->endPicking();
+  EXPECT_TRUE(quiescent());
+  EXPECT_EQ(session->drawing().previousSelection, std::vector<Handle>{0x2A});
+  call(doc, L"SendCommand", {{std::wstring(L"move\rP\r\r0,0\r")}});
+  EXPECT_FALSE(quiescent());
+  session->pointAt({3, 4, 0}, std::nullopt);
+  EXPECT_TRUE(quiescent());
+  EXPECT_EQ(session->drawing().find(0x2A)->points[0], (Vec3{3, 4, 0}));
+}
+
+TEST_F(SessionTest, WaitCommandHoldsTheNextAnswerUntilThatExactStringArrives) {
+  start("wait-command \"^C-VIEW SWISO ZOOM E\\r\"\nselect 2A\n");
+  const ObjectRef doc = document();
+  call(doc, L"SendCommand", {{std::wstring(L"SELECT\r")}});
+  EXPECT_FALSE(quiescent()) << "the selection is held";
+  call(doc, L"SendCommand", {{std::wstring(L"^C-VIEW SEISO ZOOM E\r")}});
+  EXPECT_EQ(session->drawing().view.kind, ViewKind::SouthEastIso);
+  call(doc, L"SendCommand", {{std::wstring(L"SELECT\r")}});
+  EXPECT_FALSE(quiescent()) << "still held: that was not the string";
+  call(doc, L"SendCommand", {{std::wstring(L"^C-VIEW SWISO ZOOM E\r")}});
+  EXPECT_TRUE(quiescent()) << "^C cancelled the SELECT; the released answer waits for a request";
+  call(doc, L"SendCommand", {{std::wstring(L"SELECT\r")}});
+  EXPECT_TRUE(quiescent()) << "the held selection answered the new SELECT";
+  EXPECT_EQ(session->drawing().previousSelection, std::vector<Handle>{0x2A});
+}
+
+TEST_F(SessionTest, AStepThatDoesNotFitThePendingRequestStopsTheScript) {
+  start("number 3\npoint 1,1\n");
+  const ObjectRef input = utility();
+  platform.user.push_back([&] { session->keyEscape(true); });
+  EXPECT_EQ(failure([&] { call(input, L"GetPoint", {}); }), kAborted);
+  const auto errors = log.of("script");
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(number(errors[0], "line"), 1);
+  EXPECT_THAT(text(errors[0], "message"), HasSubstr("does not answer the point request"));
+  EXPECT_THAT(session->history(), Contains(HasSubstr(L"Script line 1")));
+  // The script stays stopped: the next point request is not answered by line 2.
+  platform.user.push_back([&] { session->typeKey(L'9'); });
+  platform.user.push_back([&] { session->typeKey(L','); });
+  platform.user.push_back([&] { session->typeKey(L'8'); });
+  platform.user.push_back([&] { session->typeKey(L'\r'); });
+  EXPECT_EQ(std::get<std::vector<double>>(call(input, L"GetPoint", {})),
+            (std::vector<double>{9, 8, 0}));
+}
+
+TEST_F(SessionTest, TextMembersReadAndWriteExactlyAndOnlyTextsAreIAcadText) {
+  start("pick 2B\n");
+  std::vector<Argument> out{{{}, true}, {{}, true}};
+  session->call(*utility(), L"GetEntity", kMethod | kGet, out);
+  const ObjectRef text = std::get<ObjectRef>(*out[0].output);
+  EXPECT_THAT(text->interfaces(), Contains(IID_IAcadText));
+  EXPECT_EQ(std::get<std::wstring>(call(text, L"ObjectName")), L"AcDbText");
+  call(text, L"Height", {{0.86602539649920688}}, kPut);
+  call(text, L"ScaleFactor", {{1.154700548092894}}, kPut);
+  call(text, L"Rotation", {{5.759586334228515625}}, kPut);
+  call(text, L"ObliqueAngle", {{0.52359879016876220703125}}, kPut);
+  EXPECT_EQ(std::get<double>(call(text, L"height")), 0.86602539649920688);
+  EXPECT_EQ(std::get<double>(call(text, L"Rotation")), 5.759586334228515625);
+  EXPECT_EQ(std::get<double>(call(text, L"ObliqueAngle")), 0.52359879016876220703125);
+  EXPECT_EQ(session->drawing().find(0x2B)->widthFactor, 1.154700548092894);
+  EXPECT_EQ(std::get<std::int32_t>(call(text, L"Alignment")), 0);
+  EXPECT_EQ(std::get<std::vector<double>>(call(text, L"TextAlignmentPoint")),
+            (std::vector<double>{4, 2, 0}));
+  EXPECT_EQ(failure([&] { call(text, L"Height", {{-1.0}}, kPut); }), kInvalidArgument);
+  EXPECT_EQ(failure([&] { call(text, L"Height", {{std::wstring(L"x")}}, kPut); }), kTypeMismatch);
+  EXPECT_EQ(failure([&] { call(text, L"ObjectName", {{std::wstring(L"x")}}, kPut); }),
+            kMemberNotFound);
+
+  const ObjectRef mtext = makeEntity(*session, 0x2C);
+  EXPECT_THAT(mtext->interfaces(), ::testing::Not(Contains(IID_IAcadText)));
+  EXPECT_THAT(mtext->interfaces(), Contains(IID_IAcadEntity));
+  EXPECT_EQ(std::get<std::wstring>(call(mtext, L"ObjectName")), L"AcDbMText");
+  EXPECT_EQ(mtext->memberId(L"ObliqueAngle"), 0);
+}
+
+TEST_F(SessionTest, SelectionSetCopyAndRotate3D) {
+  start("select 2A 2B\n");
+  const ObjectRef set = object(call(document(), L"ActiveSelectionSet"));
+  call(set, L"Clear");
+  call(set, L"SelectOnScreen", {{Missing{}}, {Missing{}}});
+  EXPECT_EQ(std::get<std::int32_t>(call(set, L"Count")), 2);
+  const ObjectRef first = object(call(set, L"Item", {{std::int32_t{0}}}));
+  EXPECT_EQ(first->handle(), Handle{0x2A});
+  EXPECT_EQ(failure([&] { call(set, L"Item", {{std::int32_t{2}}}); }), kInvalidArgument);
+  EXPECT_EQ(failure([&] {
+              call(set, L"SelectOnScreen", {{std::int32_t{0}}, {Missing{}}});
+            }),
+            kInvalidArgument);
+
+  const ObjectRef copy = object(call(first, L"Copy"));
+  EXPECT_EQ(session->drawing().lastObject, copy->handle());
+  EXPECT_NE(copy->handle(), first->handle());
+  const std::vector<double> p1{0, 0, 0}, p2{0, 0, 1};
+  call(copy, L"Rotate3D", {{p1}, {std::vector<double>{1, 0, 0}}, {3.141592653589793 / 2}});
+  const Vec3 corner = session->drawing().find(*copy->handle())->points[1];
+  EXPECT_NEAR(corner.z, 0, 1e-12);
+  EXPECT_NEAR(corner.x, 10, 1e-12);
+  call(copy, L"Rotate3D", {{p1}, {std::vector<double>{0, 1, 0}}, {3.141592653589793 / 2}});
+  EXPECT_NEAR(session->drawing().find(*copy->handle())->points[1].z, -10, 1e-12);
+  EXPECT_EQ(failure([&] { call(copy, L"Rotate3D", {{p1}, {p1}, {1.0}}); }), kInvalidArgument);
+  EXPECT_EQ(failure([&] { call(copy, L"Rotate3D", {{p1}, {p2}}); }), kBadParamCount);
+  call(set, L"Clear");
+  EXPECT_EQ(std::get<std::int32_t>(call(set, L"Count")), 0);
+}
+
+TEST_F(SessionTest, CallsWithWrongArgumentsAreRefusedAsIDispatchRefusesThem) {
+  start();
+  const ObjectRef doc = document();
+  EXPECT_EQ(failure([&] { call(doc, L"SendCommand", {{std::int32_t{42}}}); }), kTypeMismatch);
+  EXPECT_EQ(failure([&] { call(doc, L"SendCommand", {}); }), kBadParamCount);
+  EXPECT_EQ(failure([&] {
+              std::vector<Argument> in{{{}}, {{}}};
+              session->call(*utility(), L"GetEntity", kMethod, in);
+            }),
+            kTypeMismatch);
+  EXPECT_EQ(failure([&] {
+              call(utility(), L"GetPoint", {{std::vector<double>{1, 2}}});
+            }),
+            kInvalidArgument);
+  const auto fails = log.of("fail");
+  ASSERT_EQ(fails.size(), 4u);
+  EXPECT_EQ(text(fails[0], "status"), "0x80020005");
+  EXPECT_EQ(session->live(), 1) << "only the document this test holds";
+}
+
+TEST_F(SessionTest, SaveStepsWriteTheDrawingAndThePictureWhenReached) {
+  const auto folder = std::filesystem::temp_directory_path() / "orbelle-sim-test";
+  std::filesystem::create_directories(folder);
+  const auto path = (folder / "saved.json").string();
+  start("save-json " + path + "\nsave-png shot.png\nsave-json /no/such/folder/x.json\n");
+  std::ifstream file(path);
+  std::stringstream content;
+  content << file.rdbuf();
+  const Drawing back = loadDrawing(content.str());
+  EXPECT_EQ(back.entities().size(), 3u);
+  EXPECT_EQ(platform.pictures, std::vector<std::wstring>{L"shot.png"});
+  EXPECT_EQ(log.of("saved").size(), 2u);
+  const auto errors = log.of("script");
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(number(errors[0], "line"), 3);
+  EXPECT_THAT(text(errors[0], "message"), HasSubstr("cannot write"));
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace orbelle::sim
