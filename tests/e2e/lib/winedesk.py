@@ -73,6 +73,7 @@ class WineProcess:
         self.desk = desk
         self.popen = popen
         self.name = name
+        self.stop_report = ""
 
     @property
     def returncode(self):
@@ -82,11 +83,13 @@ class WineProcess:
         """Waits for the program to end and returns its exit code."""
         return self.popen.wait(timeout=timeout)
 
-    def stop(self, timeout=10):
-        """Asks the program to close its windows, then kills it if it does not end."""
+    def stop(self, timeout=30):
+        """Asks the program to close its windows, then kills it if it does not end. What
+        taskkill said is kept in `stop_report` for a test that needs to explain a kill."""
         if self.popen.poll() is not None:
             return self.popen.returncode
-        self.desk.run_quiet(["taskkill", "/im", self.name])
+        result = self.desk.run_quiet(["taskkill", "/im", self.name])
+        self.stop_report = f"taskkill exit {result.returncode}: {result.stdout}{result.stderr}"
         try:
             return self.popen.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
