@@ -81,6 +81,11 @@ class SettingsFileTest(unittest.TestCase):
         return wait_outer(TITLE, lambda r: (r.client_left, r.client_top) == (client_x, client_y),
                           f"the palette's client area to reach {client_x}, {client_y}")
 
+    def assert_centred(self, palette):
+        """Checks that the palette stands centred on the screen; returns its outer rect."""
+        rect = self.assert_centred(palette)
+        return rect
+
     def close(self, palette):
         self.assertEqual(palette.stop(TIMEOUT), 0)
         return read_entries(palette.settings)
@@ -88,10 +93,7 @@ class SettingsFileTest(unittest.TestCase):
     def test_settings_first_run_opens_centred_and_the_next_opens_where_it_was_closed(self):
         palette = self.open_palette("settings-first-run")
         self.assertFalse(palette.settings.exists())
-        screen_width, screen_height = palette.desk.screen_size()
-        rect = outer_of(TITLE)
-        self.assertEqual((rect.left, rect.top),
-                         ((screen_width - rect.width) // 2, (screen_height - rect.height) // 2))
+        rect = self.assert_centred(palette)
         # The client area that Windows reports is the X window: both tell of the same place.
         self.assertEqual(palette.geometry(), (rect.client_left, rect.client_top, *CLIENT_SIZE))
 
@@ -141,11 +143,8 @@ class SettingsFileTest(unittest.TestCase):
         desk.set_dpi(144)
         self.addCleanup(desk.set_dpi, 96)
         palette = self.open_palette("settings-144dpi")
-        screen_width, screen_height = desk.screen_size()
-        rect = outer_of(TITLE)
         self.assertEqual(palette.geometry()[2:], (338, 153))  # the client area at 150 %
-        self.assertEqual((rect.left, rect.top),
-                         ((screen_width - rect.width) // 2, (screen_height - rect.height) // 2))
+        rect = self.assert_centred(palette)
         entries = self.close(palette)
         self.assertEqual((entries[("Form", "Left")], entries[("Form", "Top")]),
                          (str(rect.left), str(rect.top)))
@@ -153,7 +152,7 @@ class SettingsFileTest(unittest.TestCase):
         palette.settings.write_text("[Form]\nLeft=5000\nTop=5000\n", encoding="ascii")
         palette.start(TIMEOUT)
         rect = outer_of(TITLE)
-        self.assertEqual((rect.right, rect.bottom), (screen_width, screen_height))
+        self.assertEqual((rect.right, rect.bottom), desk.screen_size())
 
     def test_settings_closed_while_minimised_keeps_the_restored_position(self):
         palette = self.open_palette("settings-minimised")
@@ -177,10 +176,7 @@ class SettingsFileTest(unittest.TestCase):
         palette.settings.mkdir()
         palette.start(TIMEOUT)
         self.addCleanup(palette.stop)
-        screen_width, screen_height = palette.desk.screen_size()
-        rect = outer_of(TITLE)
-        self.assertEqual((rect.left, rect.top),
-                         ((screen_width - rect.width) // 2, (screen_height - rect.height) // 2))
+        self.assert_centred(palette)
         expected = palette.desk.windows_path(palette.settings) + " に書き込めません"
 
         palette.desk.run_quiet(["taskkill", "/im", "orbelle.exe"])
