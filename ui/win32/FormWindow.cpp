@@ -249,6 +249,12 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       systemLook_ = systemLook();
       applyDpi(dpi_);  // pictures are composed over the panel colour
       return 0;
+    case WM_ENDSESSION:
+      // The process may end as soon as this returns: close now, as the user would have, so
+      // that the destruction handler still runs (the palette saves its settings there).
+      if (wParam != FALSE)
+        ::DestroyWindow(hwnd());
+      return 0;
     case WM_DESTROY:
       // The handler's error is shown before the quit is posted: a pending quit would close
       // the error box at once.
