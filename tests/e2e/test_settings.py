@@ -157,6 +157,17 @@ class SettingsFileTest(unittest.TestCase):
         rect = outer_of(TITLE)
         self.assertEqual((rect.right, rect.bottom), desk.screen_size())
 
+    def test_settings_are_saved_when_the_session_ends(self):
+        palette = self.open_palette("settings-end-of-session")
+        moved = self.move(palette, 320, 240)
+        session.wintool("endsession", TITLE)
+        self.assertEqual(palette.process.wait(TIMEOUT), 0)
+        self.assertEqual(read_entries(palette.settings), {
+            ("Form", "Left"): str(moved.left),
+            ("Form", "Top"): str(moved.top),
+            ("SleepMsec", "WaitFileMsec"): "200",
+        })
+
     def test_settings_closed_while_minimised_keeps_the_restored_position(self):
         palette = self.open_palette("settings-minimised")
         restored = self.move(palette, 700, 500)

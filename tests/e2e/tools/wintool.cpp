@@ -5,6 +5,8 @@
 //   wintool state TITLE         "minimized" or "normal", then " foreground" when it is in front
 //   wintool texts TITLE         the text of every child window, one a line
 //   wintool close TITLE         ask the window to close (WM_CLOSE)
+//   wintool endsession TITLE    tell the window the user is logging off (WM_QUERYENDSESSION,
+//                               then WM_ENDSESSION), as Windows does at the end of a session
 //   wintool rect TITLE          "left top right bottom client-left client-top" in screen pixels:
 //                               the outer edges, then the client area's corner (without a
 //                               window manager the X window is the client area alone)
@@ -79,6 +81,9 @@ int wmain(int argc, wchar_t** argv) {
     EnumChildWindows(window, printChildText, 0);
   } else if (command == L"close") {
     PostMessageW(window, WM_CLOSE, 0, 0);
+  } else if (command == L"endsession") {
+    const LRESULT mayEnd = SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    SendMessageW(window, WM_ENDSESSION, mayEnd != FALSE, ENDSESSION_LOGOFF);
   } else if (command == L"rect") {
     RECT outer{};
     GetWindowRect(window, &outer);
