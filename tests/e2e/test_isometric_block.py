@@ -71,7 +71,7 @@ class Case:
 
     def script(self, scene):
         handles = f"{self.square['handle']} {self.circle['handle']}"
-        move = script_text("move\rL\r\r" + self.base_text + "\r")
+        move = script_text(f"move\rL\r\r{self.base_text}\r")
         return (f"select {handles}\n"
                 f"point {self.base_text}\n"
                 f"wait-command {move}\n"
@@ -180,7 +180,7 @@ class IsometricBlockTest(unittest.TestCase):
         scene = Scenario(self, "block-escape-and-nested")
         case = Case("L", 0)
         handles = f"{case.square['handle']} {case.circle['handle']}"
-        move = script_text("move\rL\r\r" + case.base_text + "\r")
+        move = script_text(f"move\rL\r\r{case.base_text}\r")
         script = (f"save-json {scene.path('start.json')}\n"
                   # Escape at the base point.
                   f"select {handles}\n"
