@@ -8,13 +8,9 @@
 #include <string_view>
 
 #include "app/ProfileStore.h"
+#include "app/ScreenMetrics.h"
 
 namespace orbelle {
-
-struct ScreenSize {
-  int width = 0;
-  int height = 0;
-};
 
 struct PaletteSettings {
   int left = 0;  // outer window edges, screen pixels

@@ -4,6 +4,7 @@
 #include "actions/IsometricText.h"
 #include "actions/Rotate3D.h"
 #include "actions/ViewPresets.h"
+#include "app/Settings.h"
 
 namespace orbelle {
 
@@ -22,7 +23,7 @@ void setUpPicturePanel(ui::Panel& panel, int tabOrder) {
 
 }  // namespace
 
-TForm89::TForm89(HostEnvironment environment)
+TForm89::TForm89(HostEnvironment environment, SettingsEnvironment settings)
     : ui::Form(kCaption, kClientWidth, kClientHeight),
       Panel2(L"Panel2", nullptr, {167, 0, 55, 55}),
       Panel3(L"Panel3", nullptr, {112, 0, 55, 55}),
@@ -40,7 +41,8 @@ TForm89::TForm89(HostEnvironment environment)
       SpeedButton6(L"SpeedButton6", nullptr, {79, 80, 47, 22}, L"SW"),
       SpeedButton7(L"SpeedButton7", nullptr, {175, 80, 47, 22}, L"SE"),
       SpeedButton8(L"SpeedButton8", nullptr, {127, 80, 47, 22}, L"TOP"),
-      environment_(environment) {
+      environment_(environment),
+      settings_(settings) {
   setUpPicturePanel(Panel2, 0);
   setUpPicturePanel(Panel3, 1);
   setUpPicturePanel(Panel4, 2);
@@ -89,9 +91,22 @@ void TForm89::wireEvents() {
 void TForm89::FormCreate(ui::Control* /*Sender*/) {
   PanelAry = {&Panel2, &Panel3, &Panel4, &Panel5};
   ImageAry = {&Image1, &Image2, &Image3, &Image4};
+  // No window exists yet: it is created where this puts the form.
+  const PaletteSettings loaded = loadSettings(settings_.store, settings_.metrics.primaryScreen(),
+                                              settings_.metrics.outerSize(*this));
+  setPosition({loaded.left, loaded.top});
+  gbWaitFileMsec = loaded.waitFileMsec;
 }
 
-void TForm89::FormDestroy(ui::Control* /*Sender*/) {}
+void TForm89::FormDestroy(ui::Control* /*Sender*/) {
+  // The form keeps the restored position while minimised, so that is what is saved.
+  try {
+    saveSettings(settings_.store, {position().x, position().y, gbWaitFileMsec});
+  } catch (const SettingsWriteError& error) {
+    // The box's text is the user's, in the user's language; the program still ends normally.
+    settings_.errors.showError(error.message());
+  }
+}
 
 void TForm89::Image1Click(ui::Control* /*Sender*/) {
   cmdIsomeBlock2(L"L");

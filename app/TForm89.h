@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/SettingsEnvironment.h"
 #include "host/HostEnvironment.h"
 #include "ui/Control.h"
 #include "ui/Form.h"
@@ -18,7 +19,7 @@ class TForm89 : public ui::Form {
   static constexpr int kClientWidth = 225;
   static constexpr int kClientHeight = 102;
 
-  explicit TForm89(HostEnvironment environment);
+  TForm89(HostEnvironment environment, SettingsEnvironment settings);
   ~TForm89() override;
 
   // Fields in the order the window declares them.
@@ -42,7 +43,8 @@ class TForm89 : public ui::Form {
   std::array<ui::Panel*, 4> PanelAry{};
   std::array<ui::Image*, 4> ImageAry{};
 
-  // Creation and destruction handlers: the first runs as the last step of construction.
+  // Creation and destruction handlers: the first runs as the last step of construction and
+  // places the window from the settings file, the second writes the file.
   void FormCreate(ui::Control* Sender);
   void FormDestroy(ui::Control* Sender);
 
@@ -60,6 +62,7 @@ class TForm89 : public ui::Form {
 
  protected:
   HostEnvironment environment_;
+  SettingsEnvironment settings_;
 
  private:
   void wireEvents();

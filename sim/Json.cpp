@@ -4,99 +4,16 @@
 #include <cmath>
 #include <cstdint>
 
+#include "ui/Utf8.h"
+
 namespace orbelle::sim {
 
-namespace {
-
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-void appendWide(std::wstring& out, char32_t c) {
-  if constexpr (sizeof(wchar_t) == 2) {
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<wchar_t>(0xD800 + (c >> 10));
-      out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
-      return;
-    }
-  }
-  out += static_cast<wchar_t>(c);
-}
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-}  // namespace
-
 std::string toUtf8(std::wstring_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = static_cast<char32_t>(text[i]);
-    if constexpr (sizeof(wchar_t) == 2) {
-      c &= 0xFFFF;
-      if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
-        const char32_t low = static_cast<char32_t>(text[i + 1]) & 0xFFFF;
-        if (low >= 0xDC00 && low < 0xE000) {
-          c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-          ++i;
-        }
-      }
-    }
-    if ((c >= 0xD800 && c < 0xE000) || c > 0x10FFFF)
-      c = kReplacement;
-    appendUtf8(out, c);
-  }
-  return out;
+  return ui::wideToUtf8(text);
 }
 
 std::wstring fromUtf8(std::string_view text) {
-  std::wstring out;
-  out.reserve(text.size());
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    int length = lead < 0x80         ? 1
-                 : (lead >> 5) == 6  ? 2
-                 : (lead >> 4) == 14 ? 3
-                 : (lead >> 3) == 30 ? 4
-                                     : 0;
-    char32_t c = length == 1   ? lead
-                 : length == 2 ? (lead & 0x1F)
-                 : length == 3 ? (lead & 0x0F)
-                               : (lead & 0x07);
-    bool valid = length != 0 && i + length <= text.size();
-    for (int k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      c = (c << 6) | (next & 0x3F);
-    }
-    static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (valid && (c < kLeast[length] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)))
-      valid = false;
-    if (!valid) {
-      appendWide(out, kReplacement);
-      ++i;
-      continue;
-    }
-    appendWide(out, c);
-    i += length;
-  }
-  return out;
+  return ui::utf8ToWide(text);
 }
 
 namespace json {
@@ -364,7 +281,7 @@ class Parser {
           } else if (code >= 0xD800 && code < 0xE000) {
             code = 0xFFFD;
           }
-          appendUtf8(out, code);
+          ui::appendUtf8(out, code);
           break;
         }
         default:

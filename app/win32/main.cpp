@@ -5,6 +5,8 @@
 #include <exception>
 
 #include "app/TForm89.h"
+#include "app/win32/IniProfileStore.h"
+#include "app/win32/Win32ScreenMetrics.h"
 #include "host/win32/ComHostConnector.h"
 #include "host/win32/Win32Desktop.h"
 #include "ui/ThemeManager.h"
@@ -25,10 +27,13 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     ui::win32::ResourceThemeLibrary themeLibrary;
     ui::ThemeManager themes(themeLibrary, errors);
     themes.trySetStyle(L"Windows10 Dark");
-    // 4. The palette as the main window; its creation handler ran in its constructor.
+    // 4. The palette as the main window; its creation handler ran in its constructor and
+    //    placed it from the settings file beside the executable.
     win32::Win32Desktop desktop;
     win32::ComHostConnector connector;
-    TForm89 palette({desktop, connector});
+    win32::IniProfileStore settingsFile = win32::IniProfileStore::besideExecutable();
+    win32::Win32ScreenMetrics screen;
+    TForm89 palette({desktop, connector}, {settingsFile, screen, errors});
     ui::win32::FormWindow window(palette, themes, errors);
     window.show(showCommand);
     // 5. and 6. Until the palette is closed: its window is destroyed then (FormDestroy runs)

@@ -22,7 +22,8 @@ class PaletteWindowTest(unittest.TestCase):
                     palette = Palette(folder).start()
                     self.assertEqual(palette.geometry()[2:], size)
                     desk.screenshot(folder / f"palette-{dpi}dpi.png", palette.window)
-                    self.assertEqual(palette.stop(), 0, "closing should end with exit code 0")
+                    self.assertEqual(palette.stop(), 0, "closing should end with exit code 0; "
+                                     + palette.process.stop_report)
                 finally:
                     desk.set_dpi(96)
 

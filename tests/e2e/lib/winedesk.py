@@ -73,6 +73,7 @@ class WineProcess:
         self.desk = desk
         self.popen = popen
         self.name = name
+        self.stop_report = ""
 
     @property
     def returncode(self):
@@ -82,11 +83,13 @@ class WineProcess:
         """Waits for the program to end and returns its exit code."""
         return self.popen.wait(timeout=timeout)
 
-    def stop(self, timeout=10):
-        """Asks the program to close its windows, then kills it if it does not end."""
+    def stop(self, timeout=30):
+        """Asks the program to close its windows, then kills it if it does not end. What
+        taskkill said is kept in `stop_report` for a test that needs to explain a kill."""
         if self.popen.poll() is not None:
             return self.popen.returncode
-        self.desk.run_quiet(["taskkill", "/im", self.name])
+        result = self.desk.run_quiet(["taskkill", "/im", self.name])
+        self.stop_report = f"taskkill exit {result.returncode}: {result.stdout}{result.stderr}"
         try:
             return self.popen.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
@@ -256,6 +259,18 @@ class WineDesktop:
         return wait_until(lambda: (self.find_windows(name) or [None])[0], timeout,
                           f"a window named {name!r}")
 
+    def screen_size(self):
+        """(width, height) of the X screen, Wine's primary screen."""
+        width, height = self._xdotool("getdisplaygeometry").split()
+        return int(width), int(height)
+
+    def windows_path(self, path):
+        """The Windows form of a Linux path, as Wine's programs see it."""
+        result = self.run_wine(["winepath", "-w", str(path)], 60)
+        if result.returncode != 0 or not result.stdout.strip():
+            raise RuntimeError(f"winepath could not map {path}: {result.stderr.strip()}")
+        return result.stdout.strip()
+
     def window_geometry(self, wid):
         """(x, y, width, height) of an X window on the screen."""
         output = self._xdotool("getwindowgeometry", "--shell", wid)
@@ -274,6 +289,16 @@ class WineDesktop:
 
     def key(self, wid, keysym):
         self._xdotool("key", "--window", wid, keysym)
+
+    def press(self, *keysyms):
+        """Real key strokes (XTEST) to the window that has the focus, one after the other."""
+        self._xdotool("key", *keysyms)
+
+    def window_move(self, wid, x, y):
+        """Moves an X window as a window manager does after a drag on the title bar. Without a
+        window manager the X window of a Wine window is its client area: (x, y) is where the
+        client area's top-left corner goes."""
+        self._xdotool("windowmove", wid, x, y)
 
     def pixels(self, wid, box):
         """The raw RGB bytes of a rectangle (left, top, width, height) of a window, as shown."""

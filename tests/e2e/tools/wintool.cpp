@@ -5,6 +5,10 @@
 //   wintool state TITLE         "minimized" or "normal", then " foreground" when it is in front
 //   wintool texts TITLE         the text of every child window, one a line
 //   wintool close TITLE         ask the window to close (WM_CLOSE)
+//   wintool rect TITLE          "left top right bottom client-left client-top" in screen pixels:
+//                               the outer edges, then the client area's corner (without a
+//                               window manager the X window is the client area alone)
+//   wintool child TITLE TEXT    "left top right bottom" of the first child window showing TEXT
 #include <windows.h>
 
 #include <cstdio>
@@ -36,13 +40,33 @@ BOOL CALLBACK printChildText(HWND child, LPARAM) {
   return TRUE;
 }
 
+struct FindChild {
+  const wchar_t* text;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK findChildByText(HWND child, LPARAM search) {
+  auto& wanted = *reinterpret_cast<FindChild*>(search);
+  wchar_t text[256] = {};
+  GetWindowTextW(child, text, 256);
+  if (std::wstring(text) != wanted.text)
+    return TRUE;
+  wanted.found = child;
+  return FALSE;
+}
+
+void printRect(const RECT& r) {
+  std::printf("%ld %ld %ld %ld", r.left, r.top, r.right, r.bottom);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    return fail(L"usage: wintool minimize|state|texts|close TITLE", L"");
+  const std::wstring command = argc > 1 ? argv[1] : L"";
+  if (argc != (command == L"child" ? 4 : 3)) {
+    return fail(L"usage: wintool minimize|state|texts|close|rect TITLE, wintool child TITLE TEXT",
+                L"");
   }
-  const std::wstring command = argv[1];
   HWND window = FindWindowW(nullptr, argv[2]);
   if (window == nullptr)
     return fail(L"no window titled ", argv[2]);
@@ -55,6 +79,22 @@ int wmain(int argc, wchar_t** argv) {
     EnumChildWindows(window, printChildText, 0);
   } else if (command == L"close") {
     PostMessageW(window, WM_CLOSE, 0, 0);
+  } else if (command == L"rect") {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    POINT client{0, 0};
+    ClientToScreen(window, &client);
+    printRect(outer);
+    std::printf(" %ld %ld\n", client.x, client.y);
+  } else if (command == L"child") {
+    FindChild search{argv[3]};
+    EnumChildWindows(window, findChildByText, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr)
+      return fail(L"no child window shows ", argv[3]);
+    RECT r{};
+    GetWindowRect(search.found, &r);
+    printRect(r);
+    std::printf("\n");
   } else {
     return fail(L"unknown command ", argv[1]);
   }

@@ -6,6 +6,7 @@
 
 #include "app/TForm89.h"
 #include "tests/support/Expected.h"
+#include "tests/support/FakeSettings.h"
 #include "tests/support/FakeWorld.h"
 
 namespace orbelle {
@@ -23,7 +24,8 @@ const std::wstring kSouthWest = L"^C-VIEW SWISO ZOOM E\r";
 class PaletteActionsTest : public ::testing::Test {
  protected:
   fake::FakeWorld world;
-  TForm89 palette{world.environment};
+  fake::FakeSettings settings;
+  TForm89 palette{world.environment, settings.environment};
 };
 
 TEST_F(PaletteActionsTest, EveryControlRunsItsActionAgainstTheHost) {

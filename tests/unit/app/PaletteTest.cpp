@@ -7,6 +7,7 @@
 #include "app/TForm89.h"
 #include "host/Desktop.h"
 #include "host/nanoCAD_TLB.h"
+#include "tests/support/FakeSettings.h"
 
 namespace orbelle {
 namespace {
@@ -39,7 +40,8 @@ class UnusedConnector : public HostConnector {
 // Records which action each click reaches, and with what.
 class WatchedPalette : public TForm89 {
  public:
-  WatchedPalette(HostEnvironment environment) : TForm89(environment) {}
+  WatchedPalette(HostEnvironment environment, SettingsEnvironment settings)
+      : TForm89(environment, settings) {}
 
   struct Call {
     std::string action;
@@ -72,7 +74,7 @@ class RepaintCounter : public ui::ControlObserver {
 
 class PaletteTest : public ::testing::Test {
  protected:
-  PaletteTest() : palette({desktop, connector}) {
+  PaletteTest() : palette({desktop, connector}, settings.environment) {
     for (ui::Control* control : palette.controls())
       control->setObserver(&repaints);
   }
@@ -90,6 +92,7 @@ class PaletteTest : public ::testing::Test {
 
   UnusedDesktop desktop;
   UnusedConnector connector;
+  fake::FakeSettings settings;
   WatchedPalette palette;
   RepaintCounter repaints;
 };

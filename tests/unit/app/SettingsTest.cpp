@@ -3,11 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <map>
 #include <optional>
-#include <string>
-#include <utility>
-#include <vector>
+
+#include "tests/support/FakeSettings.h"
 
 namespace orbelle {
 namespace {
@@ -15,31 +13,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::Pair;
 
-// The settings file in memory: entries by section and key, the writes in order, and an entry
-// that refuses to be written.
-class MemoryProfileStore : public ProfileStore {
- public:
-  using Key = std::pair<std::wstring, std::wstring>;
-
-  const std::wstring& path() const override { return path_; }
-  std::wstring read(const std::wstring& section, const std::wstring& key) override {
-    const auto found = entries.find({section, key});
-    return found == entries.end() ? std::wstring() : found->second;
-  }
-  bool write(const std::wstring& section, const std::wstring& key,
-             const std::wstring& value) override {
-    if (refused == Key{section, key})
-      return false;
-    writes.push_back(key);
-    entries[{section, key}] = value;
-    return true;
-  }
-
-  std::wstring path_ = L"C:\\Tools\\Orbelle\\orbelle.ini";
-  std::map<Key, std::wstring> entries;
-  std::vector<std::wstring> writes;
-  std::optional<Key> refused;
-};
+using fake::MemoryProfileStore;
 
 constexpr ScreenSize kScreen{1920, 1080};
 constexpr ScreenSize kPalette{241, 141};

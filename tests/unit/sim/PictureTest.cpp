@@ -113,7 +113,7 @@ TEST(PictureTest, Utf8ConversionKeepsEveryCharacterAndReplacesBrokenBytes) {
                      "b"),
             L"a\uFFFD"
             L"b");
-  EXPECT_EQ(fromUtf8("\xE5\xAF"), L"\uFFFD\uFFFD");
+  EXPECT_EQ(fromUtf8("\xE5\xAF"), L"\uFFFD") << "a cut-short character is one replacement";
   EXPECT_EQ(fromUtf8("\xC0\xAF"), L"\uFFFD\uFFFD") << "an overlong form is no character";
 }
 
