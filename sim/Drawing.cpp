@@ -224,18 +224,27 @@ Affine Drawing::referenceMap(const Entity& reference) const {
   return {m, insertion - m * base};
 }
 
-void Drawing::forEachWorldEntity(const Entity& entity,
-                                 const std::function<void(const Entity&)>& visit) const {
-  worldEntities(entity, Affine{}, 0, visit);
+void Drawing::forEachPart(const Entity& entity, const PartVisitor& visit) const {
+  parts(entity, Affine{}, 0, visit);
 }
 
-void Drawing::worldEntities(const Entity& entity, const Affine& map, int depth,
-                            const std::function<void(const Entity&)>& visit) const {
-  if (entity.type != EntityType::BlockReference) {
-    Entity mapped = entity;
-    if (depth > 0)
-      mapped.transform(map);
+void Drawing::forEachWorldEntity(const Entity& entity,
+                                 const std::function<void(const Entity&)>& visit) const {
+  forEachPart(entity, [&](const Entity& part, const Affine* map) {
+    if (map == nullptr) {
+      visit(part);
+      return;
+    }
+    Entity mapped = part;
+    mapped.transform(*map);
     visit(mapped);
+  });
+}
+
+void Drawing::parts(const Entity& entity, const Affine& map, int depth,
+                    const PartVisitor& visit) const {
+  if (entity.type != EntityType::BlockReference) {
+    visit(entity, depth > 0 ? &map : nullptr);
     return;
   }
   const Block* definition = block(entity.blockName);
@@ -243,7 +252,7 @@ void Drawing::worldEntities(const Entity& entity, const Affine& map, int depth,
     return;
   const Affine inner = map * referenceMap(entity);
   for (const Entity& e : definition->entities)
-    worldEntities(e, inner, depth + 1, visit);
+    parts(e, inner, depth + 1, visit);
 }
 
 std::vector<Handle> Drawing::existing(const std::vector<Handle>& handles) const {

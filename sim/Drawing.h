@@ -101,8 +101,13 @@ class Drawing {
 
   // The map of a block reference from its block's coordinates to the world.
   Affine referenceMap(const Entity& reference) const;
-  // Calls `visit` with every entity of `entity` in world coordinates: itself, or, for a block
-  // reference, its block's entities mapped (nested references followed, to a sane depth).
+  // Calls `visit` with every entity of `entity` as stored, and the map from its coordinates to
+  // the world: none for `entity` itself, a block reference's map (nested references followed,
+  // to a sane depth) for its block's entities.
+  using PartVisitor = std::function<void(const Entity& part, const Affine* map)>;
+  void forEachPart(const Entity& entity, const PartVisitor& visit) const;
+  // The same parts, each mapped to the world as an entity. A circle under a map that does not
+  // keep its shape stays a circle here: draw from `forEachPart` to see the ellipse.
   void forEachWorldEntity(const Entity& entity,
                           const std::function<void(const Entity&)>& visit) const;
 
@@ -116,8 +121,7 @@ class Drawing {
   Handle nextHandle = 0x2A;
 
  private:
-  void worldEntities(const Entity& entity, const Affine& map, int depth,
-                     const std::function<void(const Entity&)>& visit) const;
+  void parts(const Entity& entity, const Affine& map, int depth, const PartVisitor& visit) const;
 
   std::vector<Entity> entities_;
   std::map<std::wstring, Block> blocks_;  // by upper-case name

@@ -26,8 +26,20 @@ int horizontalOf(int code) {
   return 0;
 }
 
-void addEntity(const Entity& e, Handle owner, Picture& picture) {
-  auto line = [&](Vec3 a, Vec3 b) { picture.segments.push_back({a, b, owner}); };
+// Lines and circles are drawn in the entity's own coordinates and then mapped point by point,
+// so that a circle in a block reference scaled unevenly shows as the ellipse it has become.
+void addEntity(const Entity& stored, const Affine* map, Handle owner, Picture& picture) {
+  auto line = [&](Vec3 a, Vec3 b) {
+    picture.segments.push_back(map == nullptr ? Segment{a, b, owner}
+                                              : Segment{map->apply(a), map->apply(b), owner});
+  };
+  // A text is mapped as a whole: its position, direction and plane.
+  Entity mappedText;
+  if (map != nullptr && stored.isText()) {
+    mappedText = stored;
+    mappedText.transform(*map);
+  }
+  const Entity& e = mappedText.isText() ? mappedText : stored;
   switch (e.type) {
     case EntityType::Line:
     case EntityType::Polyline:
@@ -89,7 +101,8 @@ Vec3 textStart(const TextMark& t) {
 Picture pictureOf(const Drawing& drawing) {
   Picture picture;
   for (const Entity& e : drawing.entities()) {
-    drawing.forEachWorldEntity(e, [&](const Entity& part) { addEntity(part, e.handle, picture); });
+    drawing.forEachPart(
+        e, [&](const Entity& part, const Affine* map) { addEntity(part, map, e.handle, picture); });
   }
   return picture;
 }

@@ -26,7 +26,10 @@ def main():
     suite = loader.discover(str(HERE), pattern="test_*.py", top_level_dir=str(HERE))
     result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
 
-    failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
+    # A test with failing subtests is listed once per subtest: count tests, not entries.
+    failed_tests = {getattr(test, "test_case", test).id()
+                    for test, _ in result.failures + result.errors}
+    failed = len(failed_tests) + len(result.unexpectedSuccesses)
     passed = result.testsRun - failed - len(result.skipped)
     if args.results:
         Path(args.results).write_text(json.dumps({"passed": passed, "failed": failed}))

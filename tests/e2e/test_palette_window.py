@@ -35,6 +35,7 @@ class PaletteWindowTest(unittest.TestCase):
         def panels():
             return {name: desk.pixels(palette.window, box) for name, box in PANELS.items()}
 
+        desk.wait_painted(palette.window)
         raised = panels()
         palette.move("picture TL")
         hovered = wait_until(lambda: (lambda now: now if now["picture TL"] != raised["picture TL"]

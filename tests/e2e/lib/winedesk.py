@@ -309,6 +309,20 @@ class WineDesktop:
                                    f"{width}x{height}+{left}+{top}", "+repage", "rgb:-"],
                                   check=True, capture_output=True, timeout=60).stdout
 
+    def wait_painted(self, wid, timeout=30):
+        """Waits until two looks at a window a fifth of a second apart are the same: a window is
+        shown before it has painted, so a first look may catch it half drawn. Returns its
+        pixels."""
+        _, _, width, height = self.window_geometry(wid)
+        box = (0, 0, width, height)
+        last = [None]
+
+        def steady():
+            now = self.pixels(wid, box)
+            same, last[0] = now == last[0], now
+            return now if same else None
+        return wait_until(steady, timeout, f"the window {wid} to finish painting", interval=0.2)
+
     def screenshot(self, path, wid=None):
         """Saves the whole screen, or one window, as a PNG."""
         target = "root" if wid is None else str(wid)

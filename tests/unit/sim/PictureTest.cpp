@@ -86,6 +86,25 @@ TEST(PictureTest, BlockReferencesAreDrawnAsTheirEntitiesOwnedByTheReference) {
   EXPECT_EQ(picture.segments[0].a, (Vec3{100, 0, 0}));
 }
 
+TEST(PictureTest, ACircleInAnUnevenlyScaledReferenceIsDrawnAsItsEllipse) {
+  Drawing d;
+  Entity circle;
+  circle.type = EntityType::Circle;
+  circle.handle = 0x2A;
+  circle.points = {{10, 0, 0}};
+  circle.radius = 5;
+  d.add(circle);
+  ASSERT_TRUE(d.defineBlock(L"C", {10, 0, 0}, {0x2A}));
+  // Twice as wide as high, then turned a quarter: 10 across, 20 up, about (50, 50).
+  d.insert(L"C", {50, 50, 0}, 2, 1, std::numbers::pi / 2);
+  const auto box = extents(pictureOf(d), ViewKind::Plan);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_NEAR(box->minX, 45, 1e-9);
+  EXPECT_NEAR(box->maxX, 55, 1e-9);
+  EXPECT_NEAR(box->minY, 40, 1e-9);
+  EXPECT_NEAR(box->maxY, 60, 1e-9);
+}
+
 TEST(PictureTest, Utf8ConversionKeepsEveryCharacterAndReplacesBrokenBytes) {
   const std::wstring text = L"寸法 ABC 😀";
   EXPECT_EQ(fromUtf8(toUtf8(text)), text);
