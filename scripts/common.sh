@@ -59,10 +59,10 @@ export ORBELLE_WINEPREFIX
 
 # Boots the project's Wine prefix once (and links a Japanese font to Tahoma in it).
 boot_prefix() {
-  if [ -f "$ORBELLE_WINEPREFIX/.orbelle-booted" ]; then
+  if grep -qs "fonts linked" "$ORBELLE_WINEPREFIX/.orbelle-booted"; then
     return 0
   fi
-  say "booting the Wine prefix $ORBELLE_WINEPREFIX (about fifteen seconds, once)"
+  say "preparing the Wine prefix $ORBELLE_WINEPREFIX (about fifteen seconds, once)"
   python3 "$ORBELLE_ROOT/tests/e2e/lib/winedesk.py" boot "$ORBELLE_WINEPREFIX" ||
     die "the Wine prefix did not boot: remove $ORBELLE_WINEPREFIX and try again"
 }

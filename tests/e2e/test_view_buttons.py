@@ -3,7 +3,7 @@
 import unittest
 
 from lib import session
-from lib.palette import TITLE, Palette
+from lib.palette import CONTROLS, Palette
 from lib.standin import HOST_TITLE, start_host
 from lib.winedesk import wait_until
 
@@ -46,6 +46,25 @@ class ViewButtonsTest(unittest.TestCase):
                 self.assertEqual(lines[-1]["live"], 0, "the palette left an object in the host")
         views = [line for line in self.host.log.lines() if line["kind"] == "command"]
         self.assertTrue(views, "the host logged no command at all")
+
+    def test_a_hint_showing_over_a_button_does_not_take_its_click(self):
+        # A TEXT click whose pick finds nothing; the pointer stays on TEXT TL meanwhile, so
+        # that its hint comes up just below, over TOP.
+        self.start("view-under-a-hint", script="pick none\n")
+        before = self.host.log.last_seq()
+        self.palette.click("TEXT TL")
+        self.host.log.wait_for("released", after=before, predicate=lambda line: line["live"] == 0)
+        hint = wait_until(lambda: (lambda r: None if r == "none" else r)(
+            session.wintool("hint").strip()), 30, "the hint of TEXT TL")
+        hint_left, hint_top, hint_right, hint_bottom = map(int, hint.split())
+        x0, y0, _, _ = self.palette.geometry()
+        x, y = self.palette.point("TOP")
+        self.assertTrue(hint_left <= x0 + x < hint_right and hint_top <= y0 + y < hint_bottom,
+                        f"the hint {hint} does not cover TOP's centre: nothing to prove")
+        lines = self.click_and_wait_for_release("TOP")
+        self.assertEqual([line["args"] for line in lines if line["kind"] == "call"
+                          and line["member"] == "SendCommand"],
+                         [["^C^C"], [VIEW_STRINGS["TOP"]]])
 
     def test_a_host_titled_otherwise_receives_no_call(self):
         self.start("view-wrong-title", title="nanoCAD 5 - Drawing1")

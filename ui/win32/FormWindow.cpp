@@ -124,7 +124,9 @@ void FormWindow::createTooltips() {
       continue;
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    // Transparent: a click that lands on a hint still showing goes to the control beneath it,
+    // as when the pointer jumps from one button straight onto the next.
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
     tool.hwnd = hwnd();
     tool.uId = reinterpret_cast<UINT_PTR>(window->hwnd());
     tool.lpszText = const_cast<wchar_t*>(control.hint().c_str());  // copied by the tooltip

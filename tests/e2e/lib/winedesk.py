@@ -44,26 +44,31 @@ def run_wine_quietly(args, env, timeout=120):
         return result.returncode, output.read().decode(errors="replace").strip()
 
 
+PREFIX_SETUP = "booted, fonts linked"  # the marker's text once every step below has run
+
+
 def boot_prefix(prefix, env):
-    """Boots the prefix and links the fonts, once; later calls find its marker and return."""
+    """Boots the prefix and links the fonts, once; later calls find the marker and return. A
+    prefix booted before the fonts were linked gets the link alone."""
     prefix = Path(prefix)
     marker = prefix / ".orbelle-booted"
-    if marker.exists():
+    if marker.exists() and marker.read_text().strip() == PREFIX_SETUP:
         return
-    prefix.mkdir(parents=True, exist_ok=True)
-    code, boot_output = run_wine_quietly(["wineboot", "-i"], env, timeout=300)
-    # COM calls hang in the wineserver session that ran the first boot: let it end first.
-    subprocess.run(["wineserver", "-w"], env=env, timeout=300)
     if not (prefix / "system.reg").exists():
-        raise DesktopError(
-            f"the Wine prefix {prefix} did not boot (wineboot exit code {code}):\n"
-            f"{boot_output}\nRemove the folder and try again; check that wine64 is "
-            "installed (apt-get install wine64).")
+        prefix.mkdir(parents=True, exist_ok=True)
+        code, boot_output = run_wine_quietly(["wineboot", "-i"], env, timeout=300)
+        # COM calls hang in the wineserver session that ran the first boot: let it end first.
+        subprocess.run(["wineserver", "-w"], env=env, timeout=300)
+        if not (prefix / "system.reg").exists():
+            raise DesktopError(
+                f"the Wine prefix {prefix} did not boot (wineboot exit code {code}):\n"
+                f"{boot_output}\nRemove the folder and try again; check that wine64 is "
+                "installed (apt-get install wine64).")
     code, output = run_wine_quietly(["wine", "reg", "add", *FONT_LINK], env)
     if code != 0:
         raise DesktopError(f"could not link Tahoma to a Japanese font in {prefix}: {output}")
     subprocess.run(["wineserver", "-w"], env=env, timeout=300)
-    marker.write_text("booted\n")
+    marker.write_text(PREFIX_SETUP + "\n")
 
 
 class WineProcess:

@@ -11,7 +11,10 @@
 //                               the outer edges, then the client area's corner (without a
 //                               window manager the X window is the client area alone)
 //   wintool child TITLE TEXT    "left top right bottom" of the first child window showing TEXT
+//   wintool hint                "left top right bottom" of the hint (tooltip) on show, or "none"
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -63,7 +66,31 @@ void printRect(const RECT& r) {
 
 }  // namespace
 
+BOOL CALLBACK findVisibleHint(HWND window, LPARAM found) {
+  wchar_t className[64] = L"";
+  GetClassNameW(window, className, 64);
+  if (lstrcmpiW(className, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(window)) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"hint") {
+    HWND hint = nullptr;
+    EnumWindows(findVisibleHint, reinterpret_cast<LPARAM>(&hint));
+    if (hint == nullptr) {
+      std::printf("none\n");
+    } else {
+      RECT r{};
+      GetWindowRect(hint, &r);
+      printRect(r);
+      std::printf("\n");
+    }
+    std::fflush(stdout);
+    return 0;
+  }
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (argc != (command == L"child" ? 4 : 3)) {
     return fail(L"usage: wintool minimize|state|texts|close|rect TITLE, wintool child TITLE TEXT",
