@@ -61,7 +61,7 @@ def main():
             place_palette_beside(desk, host_window, palette_exe)
             say(f"starting the palette {palette_exe}")
             palette = desk.start(palette_exe, output=work / "palette-output.txt")
-            palette_window = desk.wait_window(TITLE, 60)
+            desk.wait_window(TITLE, 60)
             if virtual:
                 shot = work / "orbelle-run.png"
                 host.log.wait_for("ready")
@@ -74,7 +74,6 @@ def main():
                     "Close the palette to end.")
                 palette.popen.wait()
             host.stop()
-            del palette_window
     except (DesktopError, RuntimeError, TimeoutError, FileNotFoundError) as error:
         sys.exit(f"orbelle: error: {error}")
 
