@@ -34,11 +34,12 @@ void isometricBlock(HostEnvironment environment, const std::wstring& makeType) n
     document->utility()->prompt(kSelectPrompt);
     document->sendCommand(L"SELECT\r");
     if (waitHostIdle(desktop, *document, kSelectionTimeLimit) != kWaitIdle)
-      return;  // Escape, the limit or a failure: the host's selection is left to the host
+      return;  // Escape, a close, the limit or a failure: the selection is left to the host
 
     bringHostToFront(desktop, *host);
     pressEscInHost(desktop, *host, EscapeVariant::Double);
     const HostRef<HostValue> basePoint = document->utility()->getPoint(nullptr, kBasePointPrompt);
+    endIfPaletteClosed(desktop);
     // Only X and Y are read; a value that is not an array of finite numbers throws here,
     // before any command string goes out.
     const std::wstring point = pointText(basePoint->element(0), basePoint->element(1));

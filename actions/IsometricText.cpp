@@ -63,6 +63,7 @@ void convert(Desktop& desktop, const PlaneAngles& angles, Click& click) {
   }
   if (click.picked.object == nullptr || click.picked.object->isEmpty())
     return;
+  endIfPaletteClosed(desktop);
 
   // Not an object, a null object or no entity interface: each throws and ends the click.
   click.object = click.picked.object->asObject();

@@ -15,11 +15,12 @@ constexpr wchar_t kAnglePrompt[] = L"回転角度を入力: ";
 }  // namespace
 
 void rotate3D(HostEnvironment environment) noexcept {
+  Desktop& desktop = environment.desktop;
   HostRef<HostApplication> host;
   if (!connectHost(environment, host))
     return;
   try {
-    activateHost(environment.desktop, *host);
+    activateHost(desktop, *host);
     const HostRef<HostDocument> document = host->activeDocument();
     document->sendCommand(L"^C^C");  // no wait for the host after it
 
@@ -27,6 +28,7 @@ void rotate3D(HostEnvironment environment) noexcept {
     selection->clear();
     document->utility()->prompt(kSelectPrompt);
     selection->selectOnScreen();
+    endIfPaletteClosed(desktop);
     if (selection->count() <= 0)
       return;
 
@@ -34,9 +36,12 @@ void rotate3D(HostEnvironment environment) noexcept {
     // is still emptied; objects already turned stay turned.
     try {
       const HostRef<HostValue> first = document->utility()->getPoint(nullptr, kFirstPointPrompt);
+      endIfPaletteClosed(desktop);
       const HostRef<HostValue> second =
           document->utility()->getPoint(first.get(), kSecondPointPrompt);
+      endIfPaletteClosed(desktop);
       const double degrees = document->utility()->getReal(kAnglePrompt);
+      endIfPaletteClosed(desktop);
       const std::int32_t count = selection->count();
       for (std::int32_t index = 0; index < count; ++index) {
         const HostRef<HostEntity> entity = selection->item(index);
@@ -44,6 +49,7 @@ void rotate3D(HostEnvironment environment) noexcept {
       }
     } catch (...) {
     }
+    endIfPaletteClosed(desktop);  // the asks above may have ended in a close
     selection->clear();
   } catch (...) {
     // Silent by design; the references are released on the way out.

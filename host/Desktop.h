@@ -40,6 +40,9 @@ class Desktop {
   virtual LocalTime localTime() = 0;                    // GetLocalTime
   // Processes the messages waiting in the palette's queue; a click there may run an action.
   virtual void processMessages() = 0;
+  // True once the palette has been closed and the program's quit is pending (WM_QUIT posted):
+  // whatever action still runs must end without another host call.
+  virtual bool quitRequested() = 0;
 };
 
 }  // namespace orbelle

@@ -19,6 +19,10 @@ class Win32Desktop final : public Desktop {
   std::uint32_t tickCount() override;
   LocalTime localTime() override;
   void processMessages() override;
+  bool quitRequested() override;
+
+ private:
+  bool quitSeen_ = false;
 };
 
 }  // namespace orbelle::win32

@@ -27,6 +27,8 @@ class FakeDesktop : public Desktop {
   std::function<std::int16_t(int virtualKey)> keyStateAnswer;
   // Runs inside processMessages: a click on the palette, for instance.
   std::function<void()> onProcessMessages;
+  // The palette has been closed and its quit waits in the queue: quitRequested() answers this.
+  bool quitPosted = false;
 
   WindowHandle findTopLevelWindow(const std::wstring& title) override;
   bool isMinimized(WindowHandle window) override;
@@ -40,6 +42,7 @@ class FakeDesktop : public Desktop {
   std::uint32_t tickCount() override;
   LocalTime localTime() override;
   void processMessages() override;
+  bool quitRequested() override;
 
  private:
   void record(std::wstring operation, std::vector<std::wstring> args = {});

@@ -28,6 +28,7 @@ class UnusedDesktop : public Desktop {
   std::uint32_t tickCount() override { return 0; }
   LocalTime localTime() override { return {}; }
   void processMessages() override {}
+  bool quitRequested() override { return false; }
 };
 
 class UnusedConnector : public HostConnector {
