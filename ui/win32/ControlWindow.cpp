@@ -23,8 +23,11 @@ ControlWindow::~ControlWindow() {
 
 void ControlWindow::create(HWND parent) {
   // Never WS_TABSTOP, and nothing here calls SetFocus: controls take no keyboard focus.
+  // CS_DBLCLKS: the second press of a double-click arrives as WM_LBUTTONDBLCLK, and starts no
+  // second action.
   Window::create(L"OrbelleControl", 0, control_.name().c_str(),
-                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, parent);
+                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
+                 CS_DBLCLKS);
 }
 
 void ControlWindow::applyDpi(int dpi) {
@@ -96,6 +99,12 @@ LRESULT ControlWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       const ButtonLook before = tracker_.look();
       ::SetCapture(hwnd());
       tracker_.buttonDown();
+      setLook(before);
+      return 0;
+    }
+    case WM_LBUTTONDBLCLK: {
+      const ButtonLook before = tracker_.look();
+      tracker_.doubleClicked();
       setLook(before);
       return 0;
     }

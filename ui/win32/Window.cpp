@@ -11,15 +11,14 @@ HINSTANCE thisModule() {
   return ::GetModuleHandleW(nullptr);
 }
 
-void registerClassOnce(const wchar_t* className, WNDPROC procedure) {
+void registerClassOnce(const wchar_t* className, WNDPROC procedure, UINT classStyle) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof(existing);
   if (::GetClassInfoExW(thisModule(), className, &existing))
     return;
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
-  // No CS_DBLCLKS: a quick second press is another click, as on a push button.
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | classStyle;
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = thisModule();
   windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
@@ -32,8 +31,8 @@ void registerClassOnce(const wchar_t* className, WNDPROC procedure) {
 }  // namespace
 
 void Window::create(const wchar_t* className, DWORD exStyle, const wchar_t* title, DWORD style,
-                    int x, int y, int width, int height, HWND parent) {
-  registerClassOnce(className, &Window::windowProcedure);
+                    int x, int y, int width, int height, HWND parent, UINT classStyle) {
+  registerClassOnce(className, &Window::windowProcedure, classStyle);
   if (::CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, nullptr,
                         thisModule(), this) == nullptr)
     throw std::runtime_error("cannot create a window (error " + std::to_string(::GetLastError()) +

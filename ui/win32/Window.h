@@ -21,9 +21,10 @@ class Window {
   ErrorDialog& errors() const { return errors_; }
 
  protected:
-  // Registers the class on first use and creates the window; throws when either fails.
+  // Registers the class on first use (with `classStyle` besides redrawing on resizes) and
+  // creates the window; throws when either fails.
   void create(const wchar_t* className, DWORD exStyle, const wchar_t* title, DWORD style, int x,
-              int y, int width, int height, HWND parent);
+              int y, int width, int height, HWND parent, UINT classStyle = 0);
   virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT defaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
   // Shows an exception caught at the edge, one error box at a time.

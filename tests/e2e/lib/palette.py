@@ -58,6 +58,9 @@ class Palette:
     def click(self, control):
         self.desk.click(self.window, *self.point(control))
 
+    def double_click(self, control):
+        self.desk.double_click(self.window, *self.point(control))
+
     def move(self, control, dx=None, dy=None):
         self.desk.move(self.window, *self.point(control, dx, dy))
 
