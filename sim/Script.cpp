@@ -16,7 +16,8 @@ constexpr Named kSteps[] = {
     {StepKind::Pick, "pick"},        {StepKind::Number, "number"},
     {StepKind::Escape, "escape"},    {StepKind::WaitCommand, "wait-command"},
     {StepKind::Type, "type"},        {StepKind::SaveJson, "save-json"},
-    {StepKind::SavePng, "save-png"}, {StepKind::Exit, "exit"},
+    {StepKind::SavePng, "save-png"}, {StepKind::Revoke, "revoke"},
+    {StepKind::Exit, "exit"},
 };
 
 std::string lower(std::string text) {
@@ -124,7 +125,7 @@ ScriptStep parseLine(std::string_view text, int number) {
   if (!known) {
     throw ScriptError(number, "unknown step \"" + name +
                                   "\"; a step is one of select, point, pick, number, escape, "
-                                  "wait-command, type, save-json, save-png, exit");
+                                  "wait-command, type, save-json, save-png, revoke, exit");
   }
   switch (step.kind) {
     case StepKind::Select:
@@ -170,6 +171,7 @@ ScriptStep parseLine(std::string_view text, int number) {
         throw ScriptError(number, std::string(stepName(step.kind)) + " needs a file path");
       break;
     case StepKind::Escape:
+    case StepKind::Revoke:
     case StepKind::Exit:
       break;
   }

@@ -9,6 +9,7 @@
 //   type "TEXT"              typed at the command line as at the keyboard
 //   save-json PATH           the drawing as JSON
 //   save-png PATH            the window as a PNG picture
+//   revoke                   once something is asked: no new client can create the application
 //   exit                     close the host
 //
 // Texts are in double quotes with the escapes \r \n \t \\ \" and \uXXXX.
@@ -33,6 +34,7 @@ enum class StepKind {
   Type,
   SaveJson,
   SavePng,
+  Revoke,
   Exit
 };
 

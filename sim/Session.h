@@ -35,6 +35,10 @@ class HostPlatform {
   // Writes the window's picture as PNG; an error message, or empty on success.
   virtual std::string savePicture(const std::wstring& path) = 0;
   virtual void close() = 0;
+  // Withdraws the class object from COM: no new client can create the application, while the
+  // objects handed out keep answering. A host about to be killed does this first, since Wine 8
+  // keeps a killed server's registration and fails later creations of the class.
+  virtual void revokeClassObject() = 0;
 };
 
 enum class RequestKind { Objects, Point, Entity, Number, Text };

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -30,6 +31,9 @@ class HostWindow final : public HostPlatform {
   void waitUntil(const std::function<bool()>& done) override;
   std::string savePicture(const std::wstring& path) override;
   void close() override;
+  void revokeClassObject() override;
+  // What revokeClassObject() does: the program that registered the class object knows how.
+  void onRevoke(std::function<void()> revoke) { revoke_ = std::move(revoke); }
 
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -40,6 +44,7 @@ class HostWindow final : public HostPlatform {
   Session* session_ = nullptr;
   POINT mouse_{-1, -1};
   bool minimized_ = false;
+  std::function<void()> revoke_;
 };
 
 }  // namespace orbelle::sim::win32

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "host/nanoCAD_TLB.h"
@@ -158,6 +159,10 @@ int run(int showCommand) {
     const HRESULT registered =
         ::CoRegisterClassObject(orbelle::win32::toGuid(orbelle::CLSID_CoApplication), factory.get(),
                                 CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie);
+    window.onRevoke([&cookie] {
+      if (cookie != 0)
+        ::CoRevokeClassObject(std::exchange(cookie, 0));
+    });
     if (FAILED(registered)) {
       code = fail(kExitFailed, "registering the class object failed");
     } else if (const std::string error = window.create(options.title, showCommand);
