@@ -39,6 +39,15 @@ void Window::create(const wchar_t* className, DWORD exStyle, const wchar_t* titl
                              ")");
 }
 
+Window::~Window() {
+  if (hwnd_ == nullptr || !::IsWindow(hwnd_))
+    return;
+  // Only a half-built object gets here with its window: unbound first, so that no message of
+  // the destruction reaches what is left of it.
+  ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  ::DestroyWindow(hwnd_);
+}
+
 LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return defaultHandling(message, wParam, lParam);
 }

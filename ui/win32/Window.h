@@ -1,6 +1,7 @@
 // The base of every window of the backend: `this` bound at WM_NCCREATE, and no exception ever
 // leaves the window procedure. Each derived class destroys its window in its own destructor,
-// while its handlers still exist; the object may outlive the window, never the reverse.
+// while its handlers still exist; the object may outlive the window, never the reverse: a
+// window still there when the base goes (a constructor threw after create()) goes with it.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +13,7 @@ namespace orbelle::ui::win32 {
 class Window {
  public:
   explicit Window(ErrorDialog& errors) : errors_(errors) {}
-  virtual ~Window() = default;
+  virtual ~Window();
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
