@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the native and the Windows targets, runs the unit tests (plain and under
-# AddressSanitizer + UndefinedBehaviorSanitizer) and the end-to-end tests under Wine, and ends
-# with one line "N passed, N failed". Exits non-zero on any failure. Installs what it needs.
+# AddressSanitizer + UndefinedBehaviorSanitizer), a short run of each fuzzer and the end-to-end
+# tests under Wine, and ends with one line "N passed, N failed". Exits non-zero on any failure.
+# Installs what it needs.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 cd "$ORBELLE_ROOT"
@@ -9,7 +10,7 @@ cd "$ORBELLE_ROOT"
 ensure_packages "${BUILD_PACKAGES[@]}" "${DESKTOP_PACKAGES[@]}"
 ensure_comma_locale
 
-for preset in native sanitize windows; do
+for preset in native sanitize fuzz windows; do
   build_preset "$preset" -DORBELLE_WARNINGS_AS_ERRORS=ON
 done
 
@@ -23,6 +24,10 @@ ctest --test-dir build/native -j "$(nproc)" --output-on-failure \
 say "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ctest --test-dir build/sanitize -j "$(nproc)" --output-on-failure \
   --output-junit "$results/unit-sanitized.xml" || true
+
+say "fuzzers, about twenty seconds each (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)"
+ctest --test-dir build/fuzz -j "$(nproc)" --output-on-failure \
+  --output-junit "$results/fuzz.xml" || true
 
 boot_prefix
 say "end-to-end tests under Wine"
