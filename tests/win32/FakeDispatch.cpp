@@ -125,6 +125,11 @@ FakeObject& FakeObject::offers(const GUID& iid) {
   return *this;
 }
 
+FakeObject& FakeObject::stopsOffering(const GUID& iid) {
+  std::erase_if(interfaces_, [&](const GUID& offered) { return IsEqualIID(offered, iid) != 0; });
+  return *this;
+}
+
 FakeObject& FakeObject::on(std::wstring member, Handler handler) {
   members_.emplace_back(std::move(member), std::move(handler));
   return *this;

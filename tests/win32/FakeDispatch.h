@@ -72,6 +72,7 @@ class FakeObject final : public IDispatch {
   const std::wstring& name() const { return name_; }
   long references() const { return references_; }
   FakeObject& offers(const GUID& iid);
+  FakeObject& stopsOffering(const GUID& iid);
   // Answers QueryInterface for IDispatch with E_NOINTERFACE: a plain IUnknown, as far as a
   // caller that got it as VT_UNKNOWN can tell.
   FakeObject& withoutDispatch() {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "host/nanoCAD_TLB.h"
+#include "host/win32/ComStatus.h"
 #include "tests/support/CallLog.h"
 #include "tests/win32/Encodings.h"
 #include "tests/win32/FakeCad.h"
@@ -266,6 +268,36 @@ TEST(HostObjectsTest, APickOfNothingIsEmptyInAnyFormAndWritesNothing) {
     EXPECT_EQ(world.server.calls().back().member, L"GetEntity");
     EXPECT_THAT(world.desktop.debugLines, IsEmpty());
     world.server.dropKept();
+    EXPECT_THAT(world.server.unbalanced(), IsEmpty());
+  }
+}
+
+// Each object is queried for the interface that qualifies it; one without it ends the action.
+TEST(HostObjectsTest, AnObjectWithoutItsInterfaceEndsTheActionWithOneLine) {
+  struct Case {
+    const wchar_t* object;
+    const GUID iid;
+    Action action;
+    const wchar_t* line;
+  };
+  const Case cases[] = {
+      {L"utility", toGuid(IID_InanoCADUtility), Action::Text,
+       L"Orbelle: isometric text: QueryInterface(InanoCADUtility) failed: 0x80004002"},
+      {L"text", toGuid(IID_IAcadText), Action::Text,
+       L"Orbelle: isometric text: QueryInterface(IAcadText) failed: 0x80004002"},
+      {L"copy", toGuid(IID_IAcadText), Action::Text,
+       L"Orbelle: isometric text: QueryInterface(IAcadText) failed: 0x80004002"},
+      {L"state", toGuid(IID_IAcadState), Action::Block,
+       L"Orbelle: isometric block: QueryInterface(IAcadState) failed: 0x80004002"},
+      {L"e1", toGuid(IID_IAcadEntity), Action::Rotation,
+       L"Orbelle: 3-D rotation: QueryInterface(IAcadEntity) failed: 0x80004002"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(orbelle::fake::printable(c.object));
+    CadWorld world;
+    world.server.object(c.object).stopsOffering(c.iid);
+    world.run(c.action);
+    EXPECT_THAT(world.desktop.debugLines, ElementsAre(c.line));
     EXPECT_THAT(world.server.unbalanced(), IsEmpty());
   }
 }
