@@ -352,63 +352,23 @@ LRESULT HostWindow::handle(UINT message, WPARAM w, LPARAM l) {
       if (w != VK_ESCAPE && session_ != nullptr)
         session_->typeKey(static_cast<wchar_t>(w));
       return 0;
-    case WM_MOUSEMOVE:
-      if (!trackingLeave_) {
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
-        trackingLeave_ = ::TrackMouseEvent(&track) != FALSE;
-      }
-      if (area() != nullptr && area()->pointerMoved(pixelAt(l)))
-        redraw();
-      return 0;
-    case WM_MOUSELEAVE:
-      trackingLeave_ = false;
-      if (area() != nullptr) {
-        area()->pointerLeft();
-        redraw();
-      }
-      return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       ::SetFocus(window_);
-      if (area() != nullptr)
-        area()->pick(pixelAt(l));
+      pointerEvent(message, w, l);
       return 0;
     case WM_RBUTTONDOWN:
       if (session_ != nullptr)
         session_->endPicking();
       return 0;
-    case WM_MBUTTONDOWN:
-      if (area() != nullptr) {
-        ::SetCapture(window_);
-        area()->panStart(pixelAt(l));
-      }
-      return 0;
-    case WM_MBUTTONUP:
-      if (area() != nullptr && area()->panning()) {
-        area()->panEnd();
-        ::ReleaseCapture();
-      }
-      return 0;
-    case WM_CAPTURECHANGED:
-      if (area() != nullptr)
-        area()->panEnd();
-      return 0;
-    case WM_MBUTTONDBLCLK:
-      if (area() != nullptr) {
-        area()->zoomExtents();
-        redraw();
-      }
-      return 0;
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
     case WM_MOUSEWHEEL:
-      if (area() != nullptr) {
-        // Wheel messages come with the pointer in screen coordinates.
-        POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-        ::ScreenToClient(window_, &at);
-        area()->wheel({static_cast<double>(at.x), static_cast<double>(at.y)},
-                      GET_WHEEL_DELTA_WPARAM(w));
-        area()->pointerMoved({static_cast<double>(at.x), static_cast<double>(at.y)});
-        redraw();
-      }
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+    case WM_CAPTURECHANGED:
+      pointerEvent(message, w, l);
       return 0;
     case WM_DESTROY:
       window_ = nullptr;
@@ -417,6 +377,58 @@ LRESULT HostWindow::handle(UINT message, WPARAM w, LPARAM l) {
     default:
       return ::DefWindowProcW(window_, message, w, l);
   }
+}
+
+void HostWindow::pointerEvent(UINT message, WPARAM w, LPARAM l) {
+  DrawingArea* const pointer = area();
+  if (pointer == nullptr)
+    return;
+  switch (message) {
+    case WM_MOUSEMOVE:
+      if (!trackingLeave_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
+        trackingLeave_ = ::TrackMouseEvent(&track) != FALSE;
+      }
+      if (pointer->pointerMoved(pixelAt(l)))
+        redraw();
+      return;
+    case WM_MOUSELEAVE:
+      trackingLeave_ = false;
+      pointer->pointerLeft();
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      pointer->pick(pixelAt(l));
+      return;
+    case WM_MOUSEWHEEL: {
+      // Wheel messages come with the pointer in screen coordinates.
+      POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+      ::ScreenToClient(window_, &at);
+      const PixelPoint where{static_cast<double>(at.x), static_cast<double>(at.y)};
+      pointer->wheel(where, GET_WHEEL_DELTA_WPARAM(w));
+      pointer->pointerMoved(where);
+      break;
+    }
+    case WM_MBUTTONDOWN:
+      ::SetCapture(window_);
+      pointer->panStart(pixelAt(l));
+      return;
+    case WM_MBUTTONUP:
+      if (pointer->panning()) {
+        pointer->panEnd();
+        ::ReleaseCapture();
+      }
+      return;
+    case WM_CAPTURECHANGED:
+      pointer->panEnd();
+      return;
+    case WM_MBUTTONDBLCLK:
+      pointer->zoomExtents();
+      break;
+    default:
+      return;
+  }
+  redraw();
 }
 
 void HostWindow::paint(HDC dc, const RECT& client) const {

@@ -35,6 +35,8 @@ class HostWindow final : public HostPlatform {
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
   LRESULT handle(UINT message, WPARAM w, LPARAM l);
+  // Pointer messages, handed to the drawing area in its terms.
+  void pointerEvent(UINT message, WPARAM w, LPARAM l);
   void paint(HDC dc, const RECT& client) const;
   // The drawing area sized to the client area now; none before a session is attached.
   DrawingArea* area();
