@@ -27,14 +27,6 @@ double valueOf(const Variant& canonical) {
   }
 }
 
-Variant raw(VARTYPE type, auto setter) {
-  Variant value;
-  VARIANT* slot = value.put();
-  setter(*slot);
-  slot->vt = type;
-  return value;
-}
-
 // An integer type holds the value when it is whole and in its range.
 template <class T>
 Maybe integer(VARTYPE type, T VARIANT::*field, double value) {
@@ -256,10 +248,6 @@ Variant text(const wchar_t* value) {
 }
 
 }  // namespace
-
-Variant pointVariant(const std::vector<double>& coordinates) {
-  return Variant::doubles(coordinates);
-}
 
 std::vector<NamedEncoding> acceptedEncodings(Meaning meaning) {
   std::vector<NamedEncoding> forms;

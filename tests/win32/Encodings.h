@@ -23,7 +23,14 @@ std::vector<NamedEncoding> acceptedEncodings(Meaning meaning);
 // Encodings that must read as a failed call.
 std::vector<NamedEncoding> refusedEncodings(Meaning meaning);
 
-// A point as the canonical VT_ARRAY|VT_R8 from 0.
-Variant pointVariant(const std::vector<double>& coordinates);
+// A VARIANT of any type, its value set by `setter` on the bare VARIANT (the type last, since a
+// DECIMAL's first word is the type).
+Variant raw(VARTYPE type, auto setter) {
+  Variant value;
+  VARIANT* slot = value.put();
+  setter(*slot);
+  slot->vt = type;
+  return value;
+}
 
 }  // namespace orbelle::win32::fake

@@ -7,20 +7,13 @@
 
 #include "host/HostError.h"
 #include "host/win32/VariantReading.h"
+#include "tests/win32/Encodings.h"
 #include "tests/win32/FakeDispatch.h"
 
 namespace orbelle::win32::fake {
 namespace {
 
 using ::testing::IsEmpty;
-
-Variant raw(VARTYPE type, auto setter) {
-  Variant value;
-  VARIANT* slot = value.put();
-  setter(*slot);
-  slot->vt = type;
-  return value;
-}
 
 // `value` by reference: the data of `owner`, which must outlive the result.
 VARIANT referenceTo(const Variant& owner) {
