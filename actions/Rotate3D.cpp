@@ -1,6 +1,7 @@
 #include "actions/Rotate3D.h"
 
 #include "actions/ExactValues.h"
+#include "host/FailureLog.h"
 #include "host/HostLink.h"
 
 namespace orbelle::actions {
@@ -16,8 +17,9 @@ constexpr wchar_t kAnglePrompt[] = L"回転角度を入力: ";
 
 void rotate3D(HostEnvironment environment) noexcept {
   Desktop& desktop = environment.desktop;
+  FailureLog failures(desktop, L"3-D rotation");
   HostRef<HostApplication> host;
-  if (!connectHost(environment, host))
+  if (!connectHost(environment, host, &failures))
     return;
   try {
     activateHost(desktop, *host);
@@ -30,7 +32,7 @@ void rotate3D(HostEnvironment environment) noexcept {
     selection->selectOnScreen();
     endIfPaletteClosed(desktop);
     if (selection->count() <= 0)
-      return;
+      return;  // the user selected nothing: no failure
 
     // A cancelled ask or a failed rotation ends the asks and the loop, but the selection set
     // is still emptied; objects already turned stay turned.
@@ -47,12 +49,16 @@ void rotate3D(HostEnvironment environment) noexcept {
         const HostRef<HostEntity> entity = selection->item(index);
         entity->rotate3D(*first, *second, radiansFromDegrees(degrees));
       }
+    } catch (const PaletteClosed&) {
+      throw;  // ends the action: no final clear
     } catch (...) {
+      failures.write(std::current_exception());
     }
-    endIfPaletteClosed(desktop);  // the asks above may have ended in a close
+    endIfPaletteClosed(desktop);  // an ask that failed may have come back to a closed palette
     selection->clear();
   } catch (...) {
-    // Silent by design; the references are released on the way out.
+    // Nothing on screen; the references are released on the way out.
+    failures.write(std::current_exception());
   }
 }
 

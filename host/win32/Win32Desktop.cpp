@@ -85,4 +85,10 @@ bool Win32Desktop::quitRequested() {
   return quitSeen_;
 }
 
+// A debug-output viewer shows each string as it comes; the line break keeps a debugger's output
+// window, which does not add one, to one failure a line.
+void Win32Desktop::debugOutput(const std::wstring& line) {
+  ::OutputDebugStringW((line + L"\n").c_str());
+}
+
 }  // namespace orbelle::win32

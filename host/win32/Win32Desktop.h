@@ -20,6 +20,7 @@ class Win32Desktop final : public Desktop {
   LocalTime localTime() override;
   void processMessages() override;
   bool quitRequested() override;
+  void debugOutput(const std::wstring& line) override;
 
  private:
   bool quitSeen_ = false;

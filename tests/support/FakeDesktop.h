@@ -5,6 +5,8 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "host/Desktop.h"
 #include "tests/support/CallLog.h"
@@ -29,6 +31,8 @@ class FakeDesktop : public Desktop {
   std::function<void()> onProcessMessages;
   // The palette has been closed and its quit waits in the queue: quitRequested() answers this.
   bool quitPosted = false;
+  // The debug output, a line each; kept apart from the call log, which it would only clutter.
+  std::vector<std::wstring> debugLines;
 
   WindowHandle findTopLevelWindow(const std::wstring& title) override;
   bool isMinimized(WindowHandle window) override;
@@ -43,6 +47,7 @@ class FakeDesktop : public Desktop {
   LocalTime localTime() override;
   void processMessages() override;
   bool quitRequested() override;
+  void debugOutput(const std::wstring& line) override { debugLines.push_back(line); }
 
  private:
   void record(std::wstring operation, std::vector<std::wstring> args = {});

@@ -84,6 +84,7 @@ TEST_F(Rotate3DTest, FiveObjectsTurnInIndexOrderAboutThePickedAxis) {
                    rotate(L"e4"), closed, onHost(L"Selection", L"clear")},
               })));
   EXPECT_THAT(world.host.selection, IsEmpty());
+  EXPECT_THAT(world.desktop.debugLines, IsEmpty());
 }
 
 TEST_F(Rotate3DTest, TheTypedDegreesBecomeExtendedPrecisionRadians) {
@@ -109,6 +110,7 @@ TEST_F(Rotate3DTest, AnEmptySelectionEndsAfterTheCountWithoutAsking) {
   world.host.userSelection.clear();
   run();
   EXPECT_EQ(world.log.calls().back(), onHost(L"Selection", L"count"));
+  EXPECT_THAT(world.desktop.debugLines, IsEmpty());  // the user's answer, not a failure
   EXPECT_THAT(world.log.of(L"Input.getPoint"), IsEmpty());
   EXPECT_EQ(world.log.of(L"Selection.clear").size(), 1u);  // not cleared again
 
@@ -119,6 +121,10 @@ TEST_F(Rotate3DTest, AnEmptySelectionEndsAfterTheCountWithoutAsking) {
 }
 
 TEST_F(Rotate3DTest, EscapeAtAnyAskTurnsNothingAndStillEmptiesTheSelection) {
+  const wchar_t* const lines[] = {
+      L"Orbelle: 3-D rotation: GetPoint failed: 0x80020009 (the user cancelled the request)",
+      L"Orbelle: 3-D rotation: GetPoint failed: 0x80020009 (the user cancelled the request)",
+      L"Orbelle: 3-D rotation: GetReal failed: 0x80020009 (the user cancelled the request)"};
   for (int cancelledAsk = 0; cancelledAsk < 3; ++cancelledAsk) {
     SCOPED_TRACE(cancelledAsk);
     fake::FakeWorld fresh;
@@ -132,6 +138,7 @@ TEST_F(Rotate3DTest, EscapeAtAnyAskTurnsNothingAndStillEmptiesTheSelection) {
     EXPECT_EQ(fresh.log.calls().back(), onHost(L"Selection", L"clear"));
     EXPECT_THAT(fresh.host.selection, IsEmpty());
     EXPECT_EQ(fresh.host.liveReferences(), 0);
+    EXPECT_THAT(fresh.desktop.debugLines, ElementsAre(lines[cancelledAsk]));
   }
 }
 
@@ -164,6 +171,8 @@ TEST_F(Rotate3DTest, WithoutAHostNothingIsSent) {
   world.desktop.windows.clear();
   run();
   EXPECT_THAT(world.log.calls(), ElementsAre(onDesktop(L"findTopLevelWindow", {L"nanoCAD 5"})));
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: 3-D rotation: no window titled \"nanoCAD 5\""));
 }
 
 // Up to the first count a failure ends the action; in the asks and the loop it skips to the
@@ -189,6 +198,8 @@ TEST_F(Rotate3DTest, AFailingHostCallEndsTheActionOrSkipsToTheFinalClear) {
           EXPECT_THAT(fake::callsAfter(w, site),
                       ElementsAre(onDesktop(L"quitRequested"), onHost(L"Selection", L"clear")));
         }
+        EXPECT_THAT(w.desktop.debugLines,
+                    ElementsAre(fake::injectedFailureLine(L"3-D rotation", site)));
       });
 }
 

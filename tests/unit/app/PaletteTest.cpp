@@ -29,12 +29,13 @@ class UnusedDesktop : public Desktop {
   LocalTime localTime() override { return {}; }
   void processMessages() override {}
   bool quitRequested() override { return false; }
+  void debugOutput(const std::wstring&) override {}
 };
 
 class UnusedConnector : public HostConnector {
  public:
   HostRef<HostApplication> createApplication() override {
-    throw HostError(kStatusFail, "no host in the palette's tests");
+    throw HostError(kStatusFail, L"CoCreateInstance(CoApplication)", L"no host in these tests");
   }
 };
 
