@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "host/OdaX_TLB.h"
 #include "sim/DrawingJson.h"
 #include "sim/Json.h"
 #include "sim/Session.h"
@@ -33,10 +32,7 @@ class FakePlatform : public HostPlatform {
       next();
     }
   }
-  std::string savePicture(const std::wstring& path) override {
-    pictures.push_back(path);
-    return {};
-  }
+  void savePicture(const std::wstring& path) override { pictures.push_back(path); }
   void close() override { closed = true; }
 
   std::vector<std::function<void()>> user;
@@ -103,7 +99,7 @@ class SessionTest : public ::testing::Test {
   }
   Value call(const ObjectRef& object, const wchar_t* member, std::vector<Argument> arguments = {},
              int flags = kMethod | kGet) {
-    return session->call(*object, member, flags, arguments);
+    return decode(session->call(*object, member, flags, arguments));
   }
   ObjectRef object(const Value& v) { return std::get<ObjectRef>(v); }
   ObjectRef document() { return object(call(session->createApplication(), L"ActiveDocument")); }
@@ -255,7 +251,7 @@ TEST_F(SessionTest, TextMembersReadAndWriteExactlyAndOnlyTextsAreIAcadText) {
   std::vector<Argument> out{{{}, true}, {{}, true}};
   session->call(*utility(), L"GetEntity", kMethod | kGet, out);
   const ObjectRef text = std::get<ObjectRef>(*out[0].output);
-  EXPECT_THAT(text->interfaces(), Contains(IID_IAcadText));
+  EXPECT_THAT(text->interfaces(), Contains(Interface::Text));
   EXPECT_EQ(std::get<std::wstring>(call(text, L"ObjectName")), L"AcDbText");
   call(text, L"Height", {{0.86602539649920688}}, kPut);
   call(text, L"ScaleFactor", {{1.154700548092894}}, kPut);
@@ -273,9 +269,9 @@ TEST_F(SessionTest, TextMembersReadAndWriteExactlyAndOnlyTextsAreIAcadText) {
   EXPECT_EQ(failure([&] { call(text, L"ObjectName", {{std::wstring(L"x")}}, kPut); }),
             kMemberNotFound);
 
-  const ObjectRef mtext = makeEntity(*session, 0x2C);
-  EXPECT_THAT(mtext->interfaces(), ::testing::Not(Contains(IID_IAcadText)));
-  EXPECT_THAT(mtext->interfaces(), Contains(IID_IAcadEntity));
+  const ObjectRef mtext = makeEntity(*session, canonicalDialect(), 0x2C);
+  EXPECT_THAT(mtext->interfaces(), ::testing::Not(Contains(Interface::Text)));
+  EXPECT_THAT(mtext->interfaces(), Contains(Interface::Entity));
   EXPECT_EQ(std::get<std::wstring>(call(mtext, L"ObjectName")), L"AcDbMText");
   EXPECT_EQ(mtext->memberId(L"ObliqueAngle"), 0);
 }

@@ -1,0 +1,359 @@
+#include "sim/win32/VariantCodec.h"
+
+#include <cstddef>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "sim/Automation.h"
+#include "sim/win32/DispatchObject.h"
+
+namespace orbelle::sim::win32 {
+
+namespace {
+
+[[noreturn]] void mismatch(const wchar_t* what) {
+  throw AutomationError(kTypeMismatch, what, false);
+}
+
+// The bytes a value of a base type takes in an array or behind a reference; 0 when it is not
+// one this host reads or writes.
+std::size_t sizeOf(VARTYPE type) {
+  switch (type) {
+    case VT_I1:
+    case VT_UI1:
+      return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+      return 2;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_ERROR:
+      return 4;
+    case VT_I8:
+    case VT_UI8:
+    case VT_R8:
+      return 8;
+    case VT_BSTR:
+    case VT_DISPATCH:
+    case VT_UNKNOWN:
+      return sizeof(void*);
+    case VT_VARIANT:
+      return sizeof(VARIANT);
+    default:
+      return 0;
+  }
+}
+
+template <class T>
+T load(const void* data) {
+  T value;
+  std::memcpy(&value, data, sizeof value);
+  return value;
+}
+
+template <class T>
+void store(void* data, T value) {
+  std::memcpy(data, &value, sizeof value);
+}
+
+// A value of a base type from where it lies: a VARIANT's value, a reference's target, or an
+// array element.
+WireValue readScalar(VARTYPE type, const void* data) {
+  WireValue out;
+  out.type = type;
+  switch (type) {
+    case VT_EMPTY:
+    case VT_NULL:
+      break;
+    case VT_I1:
+      out.integer = load<signed char>(data);
+      break;
+    case VT_UI1:
+      out.integer = load<BYTE>(data);
+      break;
+    case VT_I2:
+      out.integer = load<SHORT>(data);
+      break;
+    case VT_UI2:
+      out.integer = load<USHORT>(data);
+      break;
+    case VT_BOOL:
+      out.integer = load<VARIANT_BOOL>(data);
+      break;
+    case VT_I4:
+    case VT_INT:
+      out.integer = load<INT>(data);
+      break;
+    case VT_UI4:
+    case VT_UINT:
+      out.integer = load<UINT>(data);
+      break;
+    case VT_ERROR:
+      out.integer = load<SCODE>(data);
+      break;
+    case VT_I8:
+      out.integer = load<LONGLONG>(data);
+      break;
+    case VT_UI8:
+      out.integer = static_cast<std::int64_t>(load<ULONGLONG>(data));
+      break;
+    case VT_R4:
+      out.real = load<float>(data);
+      break;
+    case VT_R8:
+      out.real = load<double>(data);
+      break;
+    case VT_BSTR:
+      if (const BSTR text = load<BSTR>(data))
+        out.text.assign(text, ::SysStringLen(text));
+      break;
+    case VT_DISPATCH:
+    case VT_UNKNOWN:
+      out.foreign = load<IUnknown*>(data) != nullptr;
+      break;
+    default:
+      mismatch(L"an argument of an unsupported type");
+  }
+  return out;
+}
+
+// SafeArrayAccessData for as long as the owner lives.
+class ArrayData {
+ public:
+  explicit ArrayData(SAFEARRAY* array) : array_(array) {
+    if (FAILED(::SafeArrayAccessData(array_, &data_)))
+      mismatch(L"an array that cannot be read");
+  }
+  ~ArrayData() { ::SafeArrayUnaccessData(array_); }
+  ArrayData(const ArrayData&) = delete;
+  ArrayData& operator=(const ArrayData&) = delete;
+  std::byte* at(std::size_t index, std::size_t size) const {
+    return static_cast<std::byte*>(data_) + index * size;
+  }
+
+ private:
+  SAFEARRAY* array_;
+  void* data_ = nullptr;
+};
+
+WireValue readArray(const SAFEARRAY* constArray, VARTYPE element) {
+  auto* array = const_cast<SAFEARRAY*>(constArray);
+  if (array == nullptr)
+    mismatch(L"a null array");
+  if (::SafeArrayGetDim(array) != 1)
+    mismatch(L"a one-dimensional array was expected");
+  const std::size_t size = sizeOf(element);
+  if (size == 0 || ::SafeArrayGetElemsize(array) != size)
+    mismatch(L"an array whose elements do not match its type");
+  LONG low = 0, high = -1;
+  ::SafeArrayGetLBound(array, 1, &low);
+  ::SafeArrayGetUBound(array, 1, &high);
+  WireValue out;
+  out.lowerBound = low;
+  const ArrayData data(array);
+  for (LONG i = 0; i <= high - low; ++i) {
+    const std::byte* item = data.at(static_cast<std::size_t>(i), size);
+    out.elements.push_back(element == VT_VARIANT
+                               ? readVariant(*reinterpret_cast<const VARIANT*>(item))
+                               : readScalar(element, item));
+  }
+  return out;
+}
+
+// Writes a value of a base type where it goes.
+void writeScalar(Session& session, VARTYPE type, const WireValue& value, void* data) {
+  switch (type) {
+    case VT_EMPTY:
+    case VT_NULL:
+      break;
+    case VT_I1:
+      store(data, static_cast<signed char>(value.integer));
+      break;
+    case VT_UI1:
+      store(data, static_cast<BYTE>(value.integer));
+      break;
+    case VT_I2:
+      store(data, static_cast<SHORT>(value.integer));
+      break;
+    case VT_UI2:
+      store(data, static_cast<USHORT>(value.integer));
+      break;
+    case VT_BOOL:
+      store(data, static_cast<VARIANT_BOOL>(value.integer != 0 ? VARIANT_TRUE : VARIANT_FALSE));
+      break;
+    case VT_I4:
+    case VT_INT:
+      store(data, static_cast<INT>(value.integer));
+      break;
+    case VT_UI4:
+    case VT_UINT:
+      store(data, static_cast<UINT>(value.integer));
+      break;
+    case VT_ERROR:
+      store(data, static_cast<SCODE>(value.integer));
+      break;
+    case VT_I8:
+      store(data, static_cast<LONGLONG>(value.integer));
+      break;
+    case VT_UI8:
+      store(data, static_cast<ULONGLONG>(value.integer));
+      break;
+    case VT_R4:
+      store(data, static_cast<float>(value.real));
+      break;
+    case VT_R8:
+      store(data, value.real);
+      break;
+    case VT_BSTR: {
+      const BSTR text =
+          ::SysAllocStringLen(value.text.data(), static_cast<UINT>(value.text.size()));
+      if (text == nullptr)
+        throw std::bad_alloc();
+      store(data, text);
+      break;
+    }
+    case VT_DISPATCH:
+    case VT_UNKNOWN: {
+      // One object serves both: its IUnknown is its IDispatch.
+      IDispatch* object = value.object ? wrapObject(session, value.object).detach() : nullptr;
+      store(data, object);
+      break;
+    }
+    default:
+      throw Error("cannot answer in " + typeName(type));
+  }
+}
+
+// Destroys the array unless released.
+class ArrayOwner {
+ public:
+  explicit ArrayOwner(SAFEARRAY* array) : array_(array) {}
+  ~ArrayOwner() {
+    if (array_ != nullptr)
+      ::SafeArrayDestroy(array_);
+  }
+  ArrayOwner(const ArrayOwner&) = delete;
+  ArrayOwner& operator=(const ArrayOwner&) = delete;
+  SAFEARRAY* get() const { return array_; }
+  SAFEARRAY* release() { return std::exchange(array_, nullptr); }
+
+ private:
+  SAFEARRAY* array_;
+};
+
+SAFEARRAY* makeArray(Session& session, const WireValue& value) {
+  const VARTYPE element = vt::base(value.type);
+  SAFEARRAYBOUND bound{static_cast<ULONG>(value.elements.size()), value.lowerBound};
+  ArrayOwner array(::SafeArrayCreate(element, 1, &bound));
+  if (array.get() == nullptr)
+    throw std::bad_alloc();
+  const std::size_t size = sizeOf(element);
+  {
+    const ArrayData data(array.get());
+    for (std::size_t i = 0; i < value.elements.size(); ++i) {
+      // The array's own destruction frees its elements: VARIANT elements are never by
+      // reference.
+      if (element == VT_VARIANT)
+        *reinterpret_cast<VARIANT*>(data.at(i, size)) = makeVariant(session, value.elements[i]);
+      else
+        writeScalar(session, element, value.elements[i], data.at(i, size));
+    }
+  }
+  return array.release();
+}
+
+// Frees what the VARIANT holds unless released.
+class VariantOwner {
+ public:
+  // All zero: VT_EMPTY, and null in every pointer it may come to hold.
+  VariantOwner() { std::memset(&variant_, 0, sizeof variant_); }
+  ~VariantOwner() { destroyVariant(variant_); }
+  VariantOwner(const VariantOwner&) = delete;
+  VariantOwner& operator=(const VariantOwner&) = delete;
+  VARIANT& get() { return variant_; }
+  VARIANT release() {
+    const VARIANT out = variant_;
+    ::VariantInit(&variant_);
+    return out;
+  }
+
+ private:
+  VARIANT variant_;
+};
+
+}  // namespace
+
+WireValue readVariant(const VARIANT& variant) {
+  const VARTYPE type = variant.vt;
+  const bool byRef = (type & VT_BYREF) != 0;
+  if ((type & ~(VT_BYREF | VT_ARRAY | VT_TYPEMASK)) != 0)
+    mismatch(L"an argument of an unsupported type");
+  if (byRef && variant.byref == nullptr)
+    mismatch(L"a null reference");
+  WireValue out;
+  if (type == (VT_BYREF | VT_VARIANT)) {
+    out.elements.push_back(readVariant(*variant.pvarVal));
+  } else if ((type & VT_ARRAY) != 0) {
+    out = readArray(byRef ? *variant.pparray : variant.parray, type & VT_TYPEMASK);
+  } else {
+    // The value's union starts at llVal, whichever member the type names.
+    out = readScalar(type & VT_TYPEMASK, byRef ? variant.byref : &variant.llVal);
+  }
+  out.type = type;
+  return out;
+}
+
+VARIANT makeVariant(Session& session, const WireValue& value) {
+  VariantOwner out;
+  VARIANT& variant = out.get();
+  const VARTYPE type = value.type;
+  void* target = &variant.llVal;
+  if ((type & VT_BYREF) != 0) {
+    const std::size_t size = (type & VT_ARRAY) != 0 ? sizeof(SAFEARRAY*) : sizeOf(vt::base(type));
+    if (size == 0 || vt::base(type) == VT_EMPTY)
+      throw Error("cannot answer in " + typeName(type));
+    target = ::CoTaskMemAlloc(size);
+    if (target == nullptr)
+      throw std::bad_alloc();
+    std::memset(target, 0, size);  // a VARIANT all zero is VT_EMPTY
+    variant.byref = target;
+  }
+  // The type goes in first: from here on the owner frees whatever the target holds.
+  variant.vt = type;
+  if (type == (VT_BYREF | VT_VARIANT))
+    *variant.pvarVal = makeVariant(session, value.elements.at(0));
+  else if ((type & VT_ARRAY) != 0)
+    store(target, makeArray(session, value));
+  else
+    writeScalar(session, vt::base(type), value, target);
+  return out.release();
+}
+
+void destroyVariant(VARIANT& variant) {
+  if ((variant.vt & VT_BYREF) == 0) {
+    ::VariantClear(&variant);
+    return;
+  }
+  if (void* target = variant.byref) {
+    const VARTYPE type = variant.vt & ~VT_BYREF;
+    if ((type & VT_ARRAY) != 0) {
+      ::SafeArrayDestroy(load<SAFEARRAY*>(target));
+    } else if (type == VT_BSTR) {
+      ::SysFreeString(load<BSTR>(target));
+    } else if (type == VT_DISPATCH || type == VT_UNKNOWN) {
+      if (IUnknown* object = load<IUnknown*>(target))
+        object->Release();
+    } else if (type == VT_VARIANT) {
+      destroyVariant(*static_cast<VARIANT*>(target));
+    }
+    ::CoTaskMemFree(target);
+  }
+  ::VariantInit(&variant);
+}
+
+}  // namespace orbelle::sim::win32
