@@ -130,8 +130,8 @@ std::string dialectNames() {
   return names;
 }
 
-std::size_t Encoder::next(Kind kind, std::size_t count) {
-  return count == 0 ? 0 : turns_[kind]++ % count;
+std::size_t Encoder::next(const Dialect& dialect, Kind kind, std::size_t count) {
+  return count == 0 ? 0 : turns_[{dialect.name, kind}]++ % count;
 }
 
 WireValue Encoder::encode(const Value& value, const Dialect& dialect) {
@@ -141,18 +141,19 @@ WireValue Encoder::encode(const Value& value, const Dialect& dialect) {
           [](Missing) { return WireValue::of(vt::Error, kParamNotFound); },
           [](Foreign) { return WireValue{}; },
           [&](bool flag) {
-            const std::uint16_t type = dialect.flags[next(Flags, dialect.flags.size())];
+            const std::uint16_t type = dialect.flags[next(dialect, Flags, dialect.flags.size())];
             // VARIANT_TRUE is -1; an integer flag says 1.
             return WireValue::of(type, flag ? (type == vt::Bool ? -1 : 1) : 0);
           },
           [&](std::int32_t number) {
-            std::uint16_t type = dialect.integers[next(Integers, dialect.integers.size())];
+            std::uint16_t type = dialect.integers[next(dialect, Integers, dialect.integers.size())];
             if (!fits(type, number))
               type = vt::I4;
             return WireValue::of(type, number);
           },
           [&](std::int64_t handle) {
-            const std::uint16_t type = dialect.handles[next(Handles, dialect.handles.size())];
+            const std::uint16_t type =
+                dialect.handles[next(dialect, Handles, dialect.handles.size())];
             return WireValue::of(type, handleIn(type, handle));
           },
           [&](double number) {
@@ -167,7 +168,7 @@ WireValue Encoder::encode(const Value& value, const Dialect& dialect) {
             return out;
           },
           [&](const std::vector<double>& point) {
-            const PointForm form = dialect.points[next(Points, dialect.points.size())];
+            const PointForm form = dialect.points[next(dialect, Points, dialect.points.size())];
             WireValue out;
             out.type = vt::Array | form.element;
             out.lowerBound = form.lowerBound;

@@ -5,10 +5,11 @@
 // meaning whatever their encoding.
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "sim/Automation.h"
@@ -24,8 +25,8 @@ struct PointForm {
 };
 
 // One encoding per kind of answer. Where a kind lists several, successive answers of that kind
-// take them in turn (one list position per kind for the whole session), so that one run of a
-// few actions meets each of them.
+// in that dialect take them in turn, from the first, so that one run of a few actions meets
+// each of them.
 struct Dialect {
   std::string_view name;
   std::string_view summary;
@@ -51,9 +52,9 @@ class Encoder {
   WireValue encode(const Value& value, const Dialect& dialect);
 
  private:
-  enum Kind { Points, Handles, Flags, Integers, Kinds };
-  std::size_t next(Kind kind, std::size_t count);
-  std::array<std::size_t, Kinds> turns_{};
+  enum Kind { Points, Handles, Flags, Integers };
+  std::size_t next(const Dialect& dialect, Kind kind, std::size_t count);
+  std::map<std::pair<std::string_view, Kind>, std::size_t> turns_;
 };
 
 // What an argument means, whatever its encoding: numbers of any width, by reference or not,
