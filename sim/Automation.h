@@ -21,8 +21,14 @@ namespace orbelle::sim {
 class Session;
 struct Dialect;
 
-struct Missing {};  // a left-out optional argument
-struct Foreign {};  // a dispatch object that is not one of the host's
+// A left-out optional argument.
+struct Missing {
+  friend bool operator==(const Missing&, const Missing&) = default;
+};
+// A dispatch object that is not one of the host's.
+struct Foreign {
+  friend bool operator==(const Foreign&, const Foreign&) = default;
+};
 
 // What calls carry, by meaning: a 64-bit integer is a window handle; a vector of doubles is a
 // point.

@@ -157,8 +157,9 @@ WireValue Encoder::encode(const Value& value, const Dialect& dialect) {
             return WireValue::of(type, handleIn(type, handle));
           },
           [&](double number) {
-            const bool exact =
-                std::isfinite(number) && static_cast<double>(static_cast<float>(number)) == number;
+            // Narrowed only in range (a wider double makes no float) and where exact.
+            const bool exact = std::abs(number) <= std::numeric_limits<float>::max() &&
+                               static_cast<double>(static_cast<float>(number)) == number;
             return WireValue::ofReal(dialect.narrowReals && exact ? vt::R4 : vt::R8, number);
           },
           [](const std::wstring& text) {

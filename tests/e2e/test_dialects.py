@@ -97,7 +97,10 @@ class DialectsTest(unittest.TestCase):
                 lines = [line for line in log.lines() if line["seq"] > before]
                 self.check_encodings(family.dialect, lines)
             except (AssertionError, TimeoutError) as failure:
-                raise AssertionError(f"in the {family.dialect} dialect: {failure}") from failure
+                ended = scene.palette.process.returncode
+                raise AssertionError(f"in the {family.dialect} dialect: {failure}"
+                                     + ("" if ended is None else f" (the palette ended: {ended})")
+                                     ) from failure
 
     def check_encodings(self, dialect, lines):
         """The family's connections spoke its dialect, at every site the four actions read."""
