@@ -98,8 +98,9 @@ class DialectsTest(unittest.TestCase):
                 self.check_encodings(family.dialect, lines)
             except (AssertionError, TimeoutError) as failure:
                 ended = scene.palette.process.returncode
-                raise AssertionError(f"in the {family.dialect} dialect: {failure}"
-                                     + ("" if ended is None else f" (the palette ended: {ended})")
+                state = (f"the palette ended ({ended})" if ended is not None else
+                         f"the host counts {log.live()} objects alive")
+                raise AssertionError(f"in the {family.dialect} dialect ({state}): {failure}"
                                      ) from failure
 
     def check_encodings(self, dialect, lines):
