@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 #include "sim/Automation.h"
@@ -14,39 +15,6 @@ namespace {
 
 [[noreturn]] void mismatch(const wchar_t* what) {
   throw AutomationError(kTypeMismatch, what, false);
-}
-
-// The bytes a value of a base type takes in an array or behind a reference; 0 when it is not
-// one this host reads or writes.
-std::size_t sizeOf(VARTYPE type) {
-  switch (type) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-      return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-      return 8;
-    case VT_BSTR:
-    case VT_DISPATCH:
-    case VT_UNKNOWN:
-      return sizeof(void*);
-    case VT_VARIANT:
-      return sizeof(VARIANT);
-    default:
-      return 0;
-  }
 }
 
 template <class T>
@@ -61,63 +29,83 @@ void store(void* data, T value) {
   std::memcpy(data, &value, sizeof value);
 }
 
+// Calls `f` with a null pointer of the C type that holds a number of this VARTYPE (VT_BOOL and
+// VT_ERROR included); false when the type holds no number.
+template <class F>
+bool withNumberType(VARTYPE type, F&& f) {
+  switch (type) {
+    case VT_I1:
+      f(static_cast<signed char*>(nullptr));
+      return true;
+    case VT_UI1:
+      f(static_cast<BYTE*>(nullptr));
+      return true;
+    case VT_I2:
+    case VT_BOOL:  // VARIANT_BOOL
+      f(static_cast<SHORT*>(nullptr));
+      return true;
+    case VT_UI2:
+      f(static_cast<USHORT*>(nullptr));
+      return true;
+    case VT_I4:
+    case VT_INT:
+    case VT_ERROR:  // SCODE
+      f(static_cast<INT*>(nullptr));
+      return true;
+    case VT_UI4:
+    case VT_UINT:
+      f(static_cast<UINT*>(nullptr));
+      return true;
+    case VT_I8:
+      f(static_cast<LONGLONG*>(nullptr));
+      return true;
+    case VT_UI8:
+      f(static_cast<ULONGLONG*>(nullptr));
+      return true;
+    case VT_R4:
+      f(static_cast<float*>(nullptr));
+      return true;
+    case VT_R8:
+      f(static_cast<double*>(nullptr));
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The bytes a value of a base type takes in an array or behind a reference; 0 when it is not
+// one this host reads or writes.
+std::size_t sizeOf(VARTYPE type) {
+  std::size_t size = 0;
+  if (withNumberType(type, [&](auto* number) { size = sizeof *number; }))
+    return size;
+  if (type == VT_BSTR || type == VT_DISPATCH || type == VT_UNKNOWN)
+    return sizeof(void*);
+  return type == VT_VARIANT ? sizeof(VARIANT) : 0;
+}
+
 // A value of a base type from where it lies: a VARIANT's value, a reference's target, or an
 // array element.
 WireValue readScalar(VARTYPE type, const void* data) {
   WireValue out;
   out.type = type;
-  switch (type) {
-    case VT_EMPTY:
-    case VT_NULL:
-      break;
-    case VT_I1:
-      out.integer = load<signed char>(data);
-      break;
-    case VT_UI1:
-      out.integer = load<BYTE>(data);
-      break;
-    case VT_I2:
-      out.integer = load<SHORT>(data);
-      break;
-    case VT_UI2:
-      out.integer = load<USHORT>(data);
-      break;
-    case VT_BOOL:
-      out.integer = load<VARIANT_BOOL>(data);
-      break;
-    case VT_I4:
-    case VT_INT:
-      out.integer = load<INT>(data);
-      break;
-    case VT_UI4:
-    case VT_UINT:
-      out.integer = load<UINT>(data);
-      break;
-    case VT_ERROR:
-      out.integer = load<SCODE>(data);
-      break;
-    case VT_I8:
-      out.integer = load<LONGLONG>(data);
-      break;
-    case VT_UI8:
-      out.integer = static_cast<std::int64_t>(load<ULONGLONG>(data));
-      break;
-    case VT_R4:
-      out.real = load<float>(data);
-      break;
-    case VT_R8:
-      out.real = load<double>(data);
-      break;
-    case VT_BSTR:
-      if (const BSTR text = load<BSTR>(data))
-        out.text.assign(text, ::SysStringLen(text));
-      break;
-    case VT_DISPATCH:
-    case VT_UNKNOWN:
-      out.foreign = load<IUnknown*>(data) != nullptr;
-      break;
-    default:
-      mismatch(L"an argument of an unsupported type");
+  const bool number = withNumberType(type, [&](auto* kind) {
+    using T = std::remove_pointer_t<decltype(kind)>;
+    const T value = load<T>(data);
+    if constexpr (std::is_floating_point_v<T>)
+      out.real = value;
+    else
+      out.integer = static_cast<std::int64_t>(value);  // VT_UI8 keeps its bits
+  });
+  if (number || type == VT_EMPTY || type == VT_NULL)
+    return out;
+  if (type == VT_BSTR) {
+    if (const BSTR text = load<BSTR>(data))
+      out.text.assign(text, ::SysStringLen(text));
+  } else if (type == VT_DISPATCH || type == VT_UNKNOWN) {
+    out.foreign = load<IUnknown*>(data) != nullptr;
+  } else {
+    mismatch(L"an argument of an unsupported type");
   }
   return out;
 }
@@ -167,65 +155,28 @@ WireValue readArray(const SAFEARRAY* constArray, VARTYPE element) {
 
 // Writes a value of a base type where it goes.
 void writeScalar(Session& session, VARTYPE type, const WireValue& value, void* data) {
-  switch (type) {
-    case VT_EMPTY:
-    case VT_NULL:
-      break;
-    case VT_I1:
-      store(data, static_cast<signed char>(value.integer));
-      break;
-    case VT_UI1:
-      store(data, static_cast<BYTE>(value.integer));
-      break;
-    case VT_I2:
-      store(data, static_cast<SHORT>(value.integer));
-      break;
-    case VT_UI2:
-      store(data, static_cast<USHORT>(value.integer));
-      break;
-    case VT_BOOL:
+  const bool number = withNumberType(type, [&](auto* kind) {
+    using T = std::remove_pointer_t<decltype(kind)>;
+    if constexpr (std::is_floating_point_v<T>)
+      store(data, static_cast<T>(value.real));
+    else if (type == VT_BOOL)
       store(data, static_cast<VARIANT_BOOL>(value.integer != 0 ? VARIANT_TRUE : VARIANT_FALSE));
-      break;
-    case VT_I4:
-    case VT_INT:
-      store(data, static_cast<INT>(value.integer));
-      break;
-    case VT_UI4:
-    case VT_UINT:
-      store(data, static_cast<UINT>(value.integer));
-      break;
-    case VT_ERROR:
-      store(data, static_cast<SCODE>(value.integer));
-      break;
-    case VT_I8:
-      store(data, static_cast<LONGLONG>(value.integer));
-      break;
-    case VT_UI8:
-      store(data, static_cast<ULONGLONG>(value.integer));
-      break;
-    case VT_R4:
-      store(data, static_cast<float>(value.real));
-      break;
-    case VT_R8:
-      store(data, value.real);
-      break;
-    case VT_BSTR: {
-      const BSTR text =
-          ::SysAllocStringLen(value.text.data(), static_cast<UINT>(value.text.size()));
-      if (text == nullptr)
-        throw std::bad_alloc();
-      store(data, text);
-      break;
-    }
-    case VT_DISPATCH:
-    case VT_UNKNOWN: {
-      // One object serves both: its IUnknown is its IDispatch.
-      IDispatch* object = value.object ? wrapObject(session, value.object).detach() : nullptr;
-      store(data, object);
-      break;
-    }
-    default:
-      throw Error("cannot answer in " + typeName(type));
+    else
+      store(data, static_cast<T>(value.integer));
+  });
+  if (number || type == VT_EMPTY || type == VT_NULL)
+    return;
+  if (type == VT_BSTR) {
+    const BSTR text = ::SysAllocStringLen(value.text.data(), static_cast<UINT>(value.text.size()));
+    if (text == nullptr)
+      throw std::bad_alloc();
+    store(data, text);
+  } else if (type == VT_DISPATCH || type == VT_UNKNOWN) {
+    // One object serves both: its IUnknown is its IDispatch.
+    IDispatch* object = value.object ? wrapObject(session, value.object).detach() : nullptr;
+    store(data, object);
+  } else {
+    throw Error("cannot answer in " + typeName(type));
   }
 }
 
