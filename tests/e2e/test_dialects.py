@@ -16,6 +16,16 @@ from lib.scenario import TOP_VIEW, Scenario, script_text
 DIALECTS = ("variant-arrays", "wide-handles", "integer-flag", "short-integers",
             "unknown-objects", "by-reference")
 PLANES = ("R", "L", "TL", "TR", "R", "L")
+# Slanted but not turned: not isometric, so copied, after its rotation is read too.
+SLANTED = {"handle": "34", "type": "AcDbText", "text": "斜体", "insertionPoint": [-60, 40, 0],
+           "height": 6, "obliqueAngle": 0.2}
+FLAT_COPY, CENTRED_COPY = text.COPIES[0], text.COPIES[2]
+SLANTED_COPY = ("TEXT R", SLANTED, "-60.000000,40.000000", (-20.0, 40.0))
+# The TEXT action of each dialect: a point answered as the anchor, its alignment and height, and
+# its rotation read where the text is slanted.
+COPIES = {"variant-arrays": CENTRED_COPY, "wide-handles": FLAT_COPY,
+          "integer-flag": SLANTED_COPY, "short-integers": SLANTED_COPY,
+          "unknown-objects": CENTRED_COPY, "by-reference": SLANTED_COPY}
 POINT_MEMBERS = ("GetPoint", "InsertionPoint", "TextAlignmentPoint")
 
 
@@ -31,7 +41,7 @@ class Family:
         self.dialect = dialect
         self.view = scene.folder(dialect)
         self.block = block.Case(PLANES[index], index)
-        self.copy = text.COPIES[index % len(text.COPIES)]
+        self.copy = COPIES[dialect]
         self.turn = rotate.TURNS[index % len(rotate.TURNS)]
         self.view_action = None
 
@@ -79,7 +89,8 @@ class DialectsTest(unittest.TestCase):
         script = f"save-json {scene.path('start.json')}\n"
         script += "".join(family.script() for family in families)
         entities = [e for family in families for e in family.entities()]
-        entities += [text.FLAT, text.CENTRED, rotate.SQUARE, rotate.LINE, rotate.BYSTANDER]
+        entities += [text.FLAT, text.CENTRED, SLANTED, rotate.SQUARE, rotate.LINE,
+                     rotate.BYSTANDER]
         scene.start(entities, script)
         start = scene.saved("start.json")
         log = scene.host.log
@@ -135,6 +146,7 @@ class DialectsTest(unittest.TestCase):
                     want = "VT_R4" if is_float(float(line["result"])) else "VT_R8"
                     self.assertEqual(line["encoding"], want, f"{line['member']}: {line}")
             self.assertIn("VT_R4", answers(*reals))
+            self.assertIn("VT_R8", answers("ObliqueAngle"), "0.2 holds no float")
         elif dialect == "unknown-objects":
             self.assertEqual(set(answers("ActiveDocument", "Utility", "ActiveSelectionSet",
                                          "Application", "GetState", "Item", "Copy")),
