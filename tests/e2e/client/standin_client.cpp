@@ -80,7 +80,7 @@ std::string variantJson(const VARIANT& v) {
     LONG low = 0, high = -1;
     ::SafeArrayGetLBound(v.parray, 1, &low);
     ::SafeArrayGetUBound(v.parray, 1, &high);
-    for (LONG i = low; i <= high; ++i)
+    for (LONG i = 0; i <= high - low; ++i)  // counted from the lower bound
       items.push_back(json::number(copy.element(i)));
     return json::array(items);
   }
@@ -250,11 +250,10 @@ std::string execute(const std::wstring& text) {
         ::CoCreateInstance(orbelle::win32::toGuid(orbelle::CLSID_CoApplication), nullptr,
                            CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
                            created.putVoid()),
-        "CoCreateInstance(CoApplication)");
-    HRESULT status = S_OK;
-    ComRef<IDispatch> application =
-        created.query<IDispatch>(orbelle::win32::toGuid(orbelle::IID_InanoCADApplication), &status);
-    orbelle::win32::throwIfFailed(status, "QueryInterface(InanoCADApplication)");
+        L"CoCreateInstance(CoApplication)");
+    const ComRef<IDispatch> application =
+        created.require<IDispatch>(orbelle::win32::toGuid(orbelle::IID_InanoCADApplication),
+                                   L"QueryInterface(InanoCADApplication)");
     kept[target.value_or(L"app")] = Variant::dispatch(application.get());
     return R"({"ok":true})";
   }
@@ -264,10 +263,9 @@ std::string execute(const std::wstring& text) {
     const auto it = kInterfaces.find(iid);
     if (it == kInterfaces.end())
       throw Failure{"unknown interface " + toUtf8(iid)};
-    HRESULT status = S_OK;
-    ComRef<IDispatch> queried = ComRef<IDispatch>::share(object(from))
-                                    .query<IDispatch>(orbelle::win32::toGuid(it->second), &status);
-    orbelle::win32::throwIfFailed(status, ("QueryInterface(" + toUtf8(iid) + ")").c_str());
+    const ComRef<IDispatch> queried = ComRef<IDispatch>::share(object(from))
+                                          .require<IDispatch>(orbelle::win32::toGuid(it->second),
+                                                              L"QueryInterface(" + iid + L")");
     if (target)
       kept[*target] = Variant::dispatch(queried.get());
     return R"({"ok":true})";

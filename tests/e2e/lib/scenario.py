@@ -77,8 +77,9 @@ class Scenario:
         """The script steps that save the drawing as `name` when `snapshot(name)` asks."""
         return f"wait-command {script_text(TOP_VIEW)}\nsave-json {self.path(name)}\n"
 
-    def start(self, entities, script, **drawing_fields):
-        """Starts the host on a drawing of these entities with the script, then the palette."""
+    def start(self, entities, script, debug_output=False, **drawing_fields):
+        """Starts the host on a drawing of these entities with the script, then the palette
+        (keeping its debug output when asked: Palette.debug_lines)."""
         drawing = self.work / "drawing.json"
         drawing.write_text(json.dumps({"format": "orbelle-standin-drawing", "version": 1,
                                        "entities": entities, **drawing_fields},
@@ -86,7 +87,7 @@ class Scenario:
         desk = session.desktop()
         self.host = start_host(desk, self.work, drawing=drawing, script=script)
         self.test.addCleanup(self.host.stop)
-        self.palette = Palette(self.work, desk).start()
+        self.palette = Palette(self.work, desk).start(debug_output=debug_output)
         self.test.addCleanup(self.palette.stop)
         self.test.assertEqual(self.host.log.live(), 0, "the host holds objects before any click")
         return self
