@@ -13,8 +13,8 @@
 //   quit
 //
 // Arguments: 12 (VT_I4), 12.0 or 1E-5 (VT_R8), "text", [x,y,z] (array of doubles), missing,
-// true/false, a kept name, or "out NAME" for a VARIANT passed by reference. A call's answer says
-// its VARTYPE ("vt") as it arrived; by reference, it is then taken as the value referred to.
+// true/false, a kept name, or "out NAME" for a VARIANT passed by reference. Answers by reference
+// are taken as the values they refer to, their targets freed (Variant::received).
 #include <objbase.h>
 #include <windows.h>
 
@@ -85,31 +85,6 @@ std::string variantJson(const VARIANT& v) {
     return json::array(items);
   }
   return json::quote("vt " + std::to_string(v.vt));
-}
-
-// An answer as a value of its own. Across processes the target of a VT_BYREF answer was
-// allocated by the proxy and belongs to this client; VariantClear would leak it and what it
-// holds, so it is freed as the marshaler frees one: what it holds, then itself.
-Variant owned(Variant received) {
-  const VARTYPE type = received.type();
-  if ((type & VT_BYREF) == 0 || type == (VT_BYREF | VT_VARIANT))
-    return received;
-  VARIANT raw = received.detach();
-  Variant value;
-  const HRESULT copied = ::VariantCopyInd(value.put(), &raw);
-  if (raw.byref != nullptr) {
-    if ((type & VT_ARRAY) != 0)
-      ::SafeArrayDestroy(*raw.pparray);
-    else if (type == (VT_BYREF | VT_BSTR))
-      ::SysFreeString(*raw.pbstrVal);
-    else if ((type == (VT_BYREF | VT_DISPATCH) || type == (VT_BYREF | VT_UNKNOWN)) &&
-             *raw.ppunkVal != nullptr)
-      (*raw.ppunkVal)->Release();
-    ::CoTaskMemFree(raw.byref);
-  }
-  if (FAILED(copied))
-    throw Failure{"VariantCopyInd failed", copied};
-  return value;
 }
 
 class Line {
@@ -322,16 +297,14 @@ std::string execute(const std::wstring& text) {
     views.push_back(outIndex[i] >= 0 ? orbelle::win32::outArgument(*outs[outIndex[i]].second)
                                      : orbelle::win32::inArgument(values[i]));
   }
-  Variant received =
+  Variant result =
       orbelle::win32::invokeByName(callee, member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, views);
-  const VARTYPE type = received.type();
-  Variant result = owned(std::move(received));
   json::ObjectWriter answer;
-  answer.boolean("ok", true).raw("result", variantJson(result.get())).integer("vt", type);
+  answer.boolean("ok", true).raw("result", variantJson(result.get()));
   if (!outs.empty()) {
     json::ObjectWriter outJson;
     for (auto& [name, slot] : outs) {
-      *slot = owned(std::move(*slot));
+      *slot = Variant::received(std::move(*slot));
       outJson.raw(toUtf8(name), variantJson(slot->get()));
       kept[name] = *slot;
     }
