@@ -1,6 +1,7 @@
 """A scripted session: the COM client drives the stand-in host as the palette's actions do, the
 script answers for the host's user, and the log and the saved drawing are checked."""
 
+import contextlib
 import math
 import unittest
 
@@ -18,15 +19,24 @@ class StandinSessionTest(unittest.TestCase):
     def setUp(self):
         self.desk = desktop()
 
+    @contextlib.contextmanager
+    def host_and_client(self, name, **host_options):
+        """A host started in a fresh folder and a COM client, both stopped after."""
+        host = start_host(self.desk, work_dir(name), **host_options)
+        client = Client(self.desk)
+        try:
+            yield host, client
+        finally:
+            client.close()
+            host.stop()
+
     def test_answers_by_reference_and_points_in_variant_arrays_cross_com_and_leak_nothing(self):
         """The two dialects whose encodings ask most of the host, through the real marshaler:
         every answer by reference, whose targets the client takes and frees (the host's live
         count returns to 0), and points as VARIANT arrays from 1, handed back as they came."""
-        work = work_dir("standin-by-reference")
-        host = start_host(self.desk, work, dialect="by-reference",
-                          script="pick 2D\npoint 0.1,-3,7.5\npoint 1,2,3\n")
-        client = Client(self.desk)
-        try:
+        with self.host_and_client("standin-by-reference", dialect="by-reference",
+                                  script="pick 2D\npoint 0.1,-3,7.5\npoint 1,2,3\n"
+                                  ) as (host, client):
             client.ok("app = connect")
             client.ok("doc = app.ActiveDocument")
             self.assertEqual(client.ok("app.HWND"), client.ok('findwindow "nanoCAD 5"'))
@@ -41,9 +51,6 @@ class StandinSessionTest(unittest.TestCase):
             self.assertGreater(host.log.live(), 0)
             client.ok("release all")
             host.log.wait_for("released", predicate=lambda line: line["live"] == 0)
-        finally:
-            client.close()
-            host.stop()
         self.assertEqual(host.log.find("create")[0]["dialect"], "by-reference")
         answered = {line["member"]: line["encoding"] for line in host.log.find("return")}
         self.assertEqual(answered["ActiveDocument"], "VT_BYREF|VT_DISPATCH")
@@ -54,19 +61,13 @@ class StandinSessionTest(unittest.TestCase):
         self.assertEqual(host.log.find("return", member="GetEntity")[0]["outEncodings"],
                          ["VT_BYREF|VT_DISPATCH", "VT_BYREF|VT_ARRAY|VT_R8[0..2]"])
 
-        work = work_dir("standin-variant-arrays")
-        host = start_host(self.desk, work, dialect="variant-arrays",
-                          script="point 0.1,-3,7.5\npoint 1,2,3\n")
-        client = Client(self.desk)
-        try:
+        with self.host_and_client("standin-variant-arrays", dialect="variant-arrays",
+                                  script="point 0.1,-3,7.5\npoint 1,2,3\n") as (host, client):
             client.ok("app = connect")
             client.ok("doc = app.ActiveDocument")
             client.ok("util = doc.Utility")
             self.assertEqual(client.ok('p = util.GetPoint(missing, "p")'), [0.1, -3, 7.5])
             self.assertEqual(client.ok('util.GetPoint(p, "q")'), [1, 2, 3])
-        finally:
-            client.close()
-            host.stop()
         picks = host.log.find("return", member="GetPoint")
         self.assertEqual([line["encoding"] for line in picks],
                          ["VT_ARRAY|VT_VARIANT[1..3]{VT_R8}", "VT_ARRAY|VT_VARIANT[0..2]{VT_R8}"])
