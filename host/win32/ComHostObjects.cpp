@@ -25,8 +25,8 @@ std::int32_t wholeNumberMember(IDispatch* object, std::wstring_view member) {
   return readWholeNumber(answerOf(callByName(object, member).get()), member);
 }
 
-// Kept as received; a value by reference is copied out at once, since what it refers to is the
-// host's and need not outlive the call.
+// Kept as received. Answers by reference arrive already taken as their values (the call helper
+// and GetEntity free what the proxy allocated); a reference left in one is copied out here.
 HostRef<HostValue> valueOf(const Variant& received, std::wstring_view member) {
   return std::make_unique<ComValue>(Variant::dereferenced(received.get()), std::wstring(member));
 }
@@ -199,7 +199,8 @@ class ComInput final : public HostInput {
     const Variant text(prompt);
     callByName(utility_.get(), L"GetEntity", outArgument(object), outArgument(point),
                inArgument(text));
-    return {valueOf(object, L"GetEntity"), valueOf(point, L"GetEntity")};
+    return {valueOf(Variant::received(std::move(object)), L"GetEntity"),
+            valueOf(Variant::received(std::move(point)), L"GetEntity")};
   }
 
  private:

@@ -1,6 +1,7 @@
 #include "host/win32/Dispatch.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/win32/Bstr.h"
@@ -59,7 +60,7 @@ Variant invoke(IDispatch* object, std::wstring_view member, WORD flags,
     }
     throwStatus(reported, member, description);
   }
-  return result;
+  return Variant::received(std::move(result));
 }
 
 }  // namespace

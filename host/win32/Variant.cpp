@@ -96,6 +96,29 @@ Variant Variant::dereferenced(const VARIANT& source) {
   return result;
 }
 
+Variant Variant::received(Variant answer) {
+  const VARTYPE type = answer.type();
+  if ((type & VT_BYREF) == 0 || answer.get().byref == nullptr)
+    return answer;  // a broken reference stays as it came, for the reading to refuse
+  VARIANT raw = answer.detach();
+  Variant value;
+  const HRESULT copied = ::VariantCopyInd(value.put(), &raw);
+  void* target = raw.byref;
+  if ((type & VT_ARRAY) != 0) {
+    ::SafeArrayDestroy(*raw.pparray);
+  } else if (type == (VT_BYREF | VT_BSTR)) {
+    ::SysFreeString(*raw.pbstrVal);
+  } else if (type == (VT_BYREF | VT_DISPATCH) || type == (VT_BYREF | VT_UNKNOWN)) {
+    if (*raw.ppunkVal != nullptr)
+      (*raw.ppunkVal)->Release();
+  } else if (type == (VT_BYREF | VT_VARIANT)) {
+    received(adopt(*raw.pvarVal));  // the VARIANT referred to, and what it refers to in turn
+  }
+  ::CoTaskMemFree(target);
+  throwIfFailed(copied, L"VariantCopyInd");
+  return value;
+}
+
 Variant::Variant(const Variant& other) : Variant() {
   throwIfFailed(::VariantCopy(&value_, const_cast<VARIANT*>(&other.value_)), L"VariantCopy");
 }

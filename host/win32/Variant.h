@@ -29,6 +29,12 @@ class Variant {
   // A copy of what `source` holds, looking through VT_BYREF: the referenced value belongs to
   // its sender and need not outlive the call that handed it over.
   static Variant dereferenced(const VARIANT& source);
+  // An answer as Invoke handed it over (a result, or what an out parameter received). The
+  // target of a VT_BYREF answer was allocated for the receiver: across processes COM's proxy
+  // unmarshals it so, with an object reference, a BSTR or an array in it, and nothing else
+  // frees it (VariantClear leaves a target alone). So its value is copied out and the target
+  // freed as the marshaler frees one: what it holds, then itself with CoTaskMemFree.
+  static Variant received(Variant answer);
 
   Variant(const Variant& other);
   Variant& operator=(const Variant& other);

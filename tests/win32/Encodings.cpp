@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <new>
 #include <optional>
 
 #include "host/Answer.h"
@@ -89,7 +91,9 @@ NamedEncoding scalar(std::wstring name, std::function<Maybe(double)> form) {
           [form](const Variant& canonical, FakeServer&) { return form(valueOf(canonical)); }};
 }
 
-// `inner`'s value by reference: the VARIANT's data kept by the server, the type marked VT_BYREF.
+// `inner`'s value by reference, as a proxy hands one over: the target allocated with
+// CoTaskMemAlloc for the receiver, holding the value (and what it owns); the type marked
+// VT_BYREF. The receiver frees it.
 NamedEncoding byReference(const NamedEncoding& inner) {
   return {L"VT_BYREF|" + inner.name,
           [encode = inner.encode](const Variant& canonical, FakeServer& server) -> Maybe {
@@ -97,29 +101,32 @@ NamedEncoding byReference(const NamedEncoding& inner) {
             if (!value)
               return std::nullopt;
             const VARTYPE type = value->type();
-            VARIANT* kept = server.keep(std::move(*value));
+            VARIANT held = value->detach();
+            // A DECIMAL fills the whole VARIANT; every other value sits in its union.
+            const void* data =
+                type == VT_DECIMAL ? static_cast<const void*>(&held.decVal) : &held.llVal;
+            const std::size_t size = type == VT_DECIMAL ? sizeof held.decVal : sizeof held.llVal;
+            void* target = ::CoTaskMemAlloc(size);
+            if (target == nullptr)
+              throw std::bad_alloc();
+            std::memcpy(target, data, size);
             Variant reference;
             VARIANT* slot = reference.put();
             slot->vt = type | VT_BYREF;
-            // A DECIMAL fills the whole VARIANT; every other value sits in its union.
-            slot->byref = type == VT_DECIMAL ? static_cast<void*>(&kept->decVal)
-                                             : static_cast<void*>(&kept->llVal);
+            slot->byref = target;
             return reference;
           }};
 }
 
-// The value inside a VARIANT that is itself passed by reference.
+// The value inside a VARIANT that is itself passed by reference (the VARIANT allocated for the
+// receiver, as above).
 NamedEncoding inVariantByReference(const NamedEncoding& inner) {
   return {L"VT_BYREF|VT_VARIANT of " + inner.name,
           [encode = inner.encode](const Variant& canonical, FakeServer& server) -> Maybe {
             Maybe value = encode(canonical, server);
             if (!value)
               return std::nullopt;
-            Variant reference;
-            VARIANT* slot = reference.put();
-            slot->vt = VT_BYREF | VT_VARIANT;
-            slot->pvarVal = server.keep(std::move(*value));
-            return reference;
+            return referenceTo(std::move(*value));
           }};
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwctype>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -110,6 +111,18 @@ void PrintTo(const RecordedCall& call, std::ostream* out) {
   for (std::size_t i = 0; i < call.args.size(); ++i)
     *out << (i == 0 ? "" : ", ") << orbelle::fake::printable(call.args[i]);
   *out << ')';
+}
+
+Variant referenceTo(Variant value) {
+  auto* target = static_cast<VARIANT*>(::CoTaskMemAlloc(sizeof(VARIANT)));
+  if (target == nullptr)
+    throw std::bad_alloc();
+  *target = value.detach();
+  Variant reference;
+  VARIANT* slot = reference.put();
+  slot->vt = VT_BYREF | VT_VARIANT;
+  slot->pvarVal = target;
+  return reference;
 }
 
 void Invocation::setOut(std::size_t index, Variant value) const {

@@ -163,4 +163,8 @@ class FakeServer {
   int releases_ = 0;
 };
 
+// A VT_BYREF | VT_VARIANT answer as a proxy hands one over: the VARIANT referred to allocated
+// with CoTaskMemAlloc for the receiver, holding `value`.
+Variant referenceTo(Variant value);
+
 }  // namespace orbelle::win32::fake

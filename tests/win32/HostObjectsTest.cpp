@@ -254,12 +254,8 @@ TEST(HostObjectsTest, APickOfNothingIsEmptyInAnyFormAndWritesNothing) {
   const auto emptyPick = [](const Variant&, FakeServer&) -> std::optional<Variant> {
     return Variant();
   };
-  const auto emptyByReference = [](const Variant&, FakeServer& server) -> std::optional<Variant> {
-    Variant reference;
-    VARIANT* slot = reference.put();
-    slot->vt = VT_BYREF | VT_VARIANT;
-    slot->pvarVal = server.keep(Variant());
-    return reference;
+  const auto emptyByReference = [](const Variant&, FakeServer&) -> std::optional<Variant> {
+    return referenceTo(Variant());
   };
   for (const Encoding& encoding : {Encoding(emptyPick), Encoding(emptyByReference)}) {
     CadWorld world;

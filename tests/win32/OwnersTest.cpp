@@ -160,6 +160,56 @@ TEST_F(OwnersTest, AdoptingDetachingAndDereferencingMoveOwnershipWithoutALeak) {
   EXPECT_EQ(object.references(), 1);
 }
 
+// What Invoke hands over by reference was allocated for the receiver (a proxy unmarshals it so):
+// taken as the value it refers to, the target is freed with what it holds, once.
+TEST_F(OwnersTest, AnAnswerByReferenceIsTakenAsItsValueAndItsTargetFreed) {
+  const auto target = [](std::size_t size) {
+    void* memory = ::CoTaskMemAlloc(size);
+    std::memset(memory, 0, size);
+    return memory;
+  };
+  {
+    Variant answer;
+    VARIANT* raw = answer.put();
+    raw->vt = VT_BYREF | VT_DISPATCH;
+    raw->byref = target(sizeof(IDispatch*));
+    *raw->ppdispVal = &object;
+    object.AddRef();  // the reference the target holds
+    const Variant taken = Variant::received(std::move(answer));
+    EXPECT_EQ(taken.type(), VT_DISPATCH);
+    EXPECT_EQ(object.references(), 1) << "the target's reference given back, the copy's kept";
+  }
+  EXPECT_EQ(object.references(), 0);
+  {
+    // A VARIANT by reference holding an object by reference: both targets freed.
+    Variant inner;
+    VARIANT* referred = inner.put();
+    referred->vt = VT_BYREF | VT_DISPATCH;
+    referred->byref = target(sizeof(IDispatch*));
+    *referred->ppdispVal = &object;
+    object.AddRef();
+    const Variant taken = Variant::received(referenceTo(std::move(inner)));
+    EXPECT_EQ(object.references(), 1);
+  }
+  EXPECT_EQ(object.references(), 0);
+  {
+    Variant answer;
+    VARIANT* raw = answer.put();
+    raw->vt = VT_BYREF | VT_ARRAY | VT_R8;
+    raw->byref = target(sizeof(SAFEARRAY*));
+    *raw->pparray = ::SafeArrayCreateVector(VT_R8, 1, 3);
+    const Variant taken = Variant::received(std::move(answer));
+    EXPECT_EQ(taken.type(), VT_ARRAY | VT_R8);
+    LONG low = 0;
+    ::SafeArrayGetLBound(taken.get().parray, 1, &low);
+    EXPECT_EQ(low, 1) << "the copy keeps the bounds";
+  }
+  // A broken reference is not touched: the reading refuses it.
+  Variant broken;
+  broken.put()->vt = VT_BYREF | VT_R8;
+  EXPECT_EQ(Variant::received(std::move(broken)).type(), VT_BYREF | VT_R8);
+}
+
 TEST_F(OwnersTest, ABstrKeepsItsLengthAndFreesWhatItHeld) {
   Bstr text(std::wstring_view(L"回転\0x", 4));
   EXPECT_EQ(::SysStringLen(text.get()), 4u);

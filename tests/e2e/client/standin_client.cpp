@@ -13,7 +13,8 @@
 //   quit
 //
 // Arguments: 12 (VT_I4), 12.0 or 1E-5 (VT_R8), "text", [x,y,z] (array of doubles), missing,
-// true/false, a kept name, or "out NAME" for a VARIANT passed by reference.
+// true/false, a kept name, or "out NAME" for a VARIANT passed by reference. Answers by reference
+// are taken as the values they refer to, their targets freed (Variant::received).
 #include <objbase.h>
 #include <windows.h>
 
@@ -72,7 +73,7 @@ std::string variantJson(const VARIANT& v) {
     default:
       break;
   }
-  if (v.vt == (VT_ARRAY | VT_R8)) {
+  if (v.vt == (VT_ARRAY | VT_R8) || v.vt == (VT_ARRAY | VT_VARIANT)) {
     Variant copy;
     ::VariantCopy(copy.put(), const_cast<VARIANT*>(&v));
     std::vector<std::string> items;
@@ -303,6 +304,7 @@ std::string execute(const std::wstring& text) {
   if (!outs.empty()) {
     json::ObjectWriter outJson;
     for (auto& [name, slot] : outs) {
+      *slot = Variant::received(std::move(*slot));
       outJson.raw(toUtf8(name), variantJson(slot->get()));
       kept[name] = *slot;
     }

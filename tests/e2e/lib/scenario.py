@@ -64,6 +64,11 @@ class Scenario:
         self.host = None
         self.palette = None
 
+    def folder(self, name):
+        """The same palette and host (once started), with the files that script steps save in
+        a subfolder."""
+        return Folder(self, name)
+
     def path(self, name):
         """A file of the test folder as the host sees it, for script steps."""
         return windows_path(self.work / name)
@@ -114,3 +119,16 @@ class Scenario:
         """Clicks TOP, whose view string the script answers by saving the drawing as `name`."""
         self.click("TOP")
         return self.saved(name)
+
+
+class Folder(Scenario):
+    """A scenario's palette and host, saving into a subfolder of its own."""
+
+    def __init__(self, parent, name):  # pylint: disable=super-init-not-called
+        self.test = parent.test
+        self.parent = parent
+        self.work = parent.work / name
+        self.work.mkdir(exist_ok=True)
+
+    host = property(lambda self: self.parent.host)
+    palette = property(lambda self: self.parent.palette)
