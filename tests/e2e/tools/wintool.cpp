@@ -12,6 +12,8 @@
 //                               window manager the X window is the client area alone)
 //   wintool child TITLE TEXT    "left top right bottom" of the first child window showing TEXT
 //   wintool hint                "left top right bottom" of the hint (tooltip) on show, or "none"
+//   wintool cputime TITLE       "user kernel" CPU time in milliseconds (GetProcessTimes) of the
+//                               process that owns the window titled exactly TITLE
 #include <windows.h>
 
 #include <commctrl.h>
@@ -60,6 +62,28 @@ BOOL CALLBACK findChildByText(HWND child, LPARAM search) {
   return FALSE;
 }
 
+double milliseconds(const FILETIME& time) {
+  ULARGE_INTEGER ticks;  // 100-nanosecond units
+  ticks.LowPart = time.dwLowDateTime;
+  ticks.HighPart = time.dwHighDateTime;
+  return static_cast<double>(ticks.QuadPart) / 10000.0;
+}
+
+int printCpuTime(HWND window) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process == nullptr)
+    return fail(L"cannot open the process of the window", L"");
+  FILETIME created{}, ended{}, kernel{}, user{};
+  const BOOL read = GetProcessTimes(process, &created, &ended, &kernel, &user);
+  CloseHandle(process);
+  if (!read)
+    return fail(L"GetProcessTimes failed", L"");
+  std::printf("%.3f %.3f\n", milliseconds(user), milliseconds(kernel));
+  return 0;
+}
+
 void printRect(const RECT& r) {
   std::printf("%ld %ld %ld %ld", r.left, r.top, r.right, r.bottom);
 }
@@ -93,8 +117,10 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (argc != (command == L"child" ? 4 : 3)) {
-    return fail(L"usage: wintool minimize|state|texts|close|rect TITLE, wintool child TITLE TEXT",
-                L"");
+    return fail(
+        L"usage: wintool minimize|state|texts|close|rect|cputime TITLE, "
+        L"wintool child TITLE TEXT, wintool hint",
+        L"");
   }
   HWND window = FindWindowW(nullptr, argv[2]);
   if (window == nullptr)
@@ -118,6 +144,9 @@ int wmain(int argc, wchar_t** argv) {
     ClientToScreen(window, &client);
     printRect(outer);
     std::printf(" %ld %ld\n", client.x, client.y);
+  } else if (command == L"cputime") {
+    if (const int failed = printCpuTime(window))
+      return failed;
   } else if (command == L"child") {
     FindChild search{argv[3]};
     EnumChildWindows(window, findChildByText, reinterpret_cast<LPARAM>(&search));
