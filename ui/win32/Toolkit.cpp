@@ -15,15 +15,28 @@ Toolkit::Toolkit() {
   if (FAILED(status))
     throw std::runtime_error("COM cannot start on this thread (error " +
                              std::to_string(static_cast<unsigned long>(status)) + ")");
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-  if (!::InitCommonControlsEx(&controls)) {
-    ::CoUninitialize();
-    throw std::runtime_error("the common controls cannot start");
-  }
 }
 
 Toolkit::~Toolkit() {
   ::CoUninitialize();
+}
+
+void loadCommonControls() {
+  static bool loaded = false;
+  if (loaded)
+    return;
+  // Loaded by name, not imported: under the manifest's activation context this is version 6. It
+  // stays loaded until the process ends, as an imported library would.
+  HMODULE library = ::LoadLibraryW(L"comctl32.dll");
+  const FARPROC entry =
+      library != nullptr ? ::GetProcAddress(library, "InitCommonControlsEx") : nullptr;
+  // Through void(*)(), the one function type GCC lets every other be cast to without a warning.
+  const auto initialise = reinterpret_cast<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(
+      reinterpret_cast<void (*)()>(entry));
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  if (initialise == nullptr || !initialise(&controls))
+    throw std::runtime_error("the common controls cannot start");
+  loaded = true;
 }
 
 int Toolkit::runMessageLoop() {
