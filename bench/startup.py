@@ -9,6 +9,7 @@ palette's size and the DLLs it imports. --baseline adds another palette executab
 build, say) to the same interleaved runs."""
 
 import argparse
+import os
 import statistics
 import subprocess
 import sys
@@ -21,6 +22,31 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 from lib.winedesk import WineDesktop  # noqa: E402
 
 
+def cpu_ns(pid):
+    """The CPU time Linux has counted for all threads of a process, in nanoseconds."""
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            total += int(Path(f"/proc/{pid}/task/{task}/schedstat").read_text().split()[0])
+        except (FileNotFoundError, ProcessLookupError):
+            continue
+    return total
+
+
+def wait_until_quiet(pid, timeout=5.0):
+    """Waits until a process has used no CPU for a tenth of a second: a program killed while it
+    still works leaves the Wine server and the X server busy cleaning up after it, which the
+    next start would pay for."""
+    deadline = time.perf_counter() + timeout
+    last = cpu_ns(pid)
+    while time.perf_counter() < deadline:
+        time.sleep(0.1)
+        now = cpu_ns(pid)
+        if now == last:
+            return
+        last = now
+
+
 def time_to_window(desk, exe, title):
     start = time.perf_counter()
     process = desk.start(exe)
@@ -31,6 +57,7 @@ def time_to_window(desk, exe, title):
             raise RuntimeError(f"{exe.name} showed no window named {title!r} within 60 s")
         time.sleep(0.002)
     elapsed = time.perf_counter() - start
+    wait_until_quiet(process.popen.pid)
     process.popen.kill()  # no COM here: nothing to shut down gracefully
     process.popen.wait()
     # The next start must not find this window still on the screen.
@@ -76,8 +103,11 @@ def main():
         samples = {name: [] for name, _, _ in programs}
         for name, exe, title in programs:  # warm-up: first start loads the DLLs from disk
             time_to_window(desk, exe, title)
-        for _ in range(args.runs):  # interleaved, so that both see the same machine
-            for name, exe, title in programs:
+        # Interleaved, so that all see the same machine, and each round begins with the next
+        # program, so that none always follows the same one.
+        for round_number in range(args.runs):
+            turn = round_number % len(programs)
+            for name, exe, title in programs[turn:] + programs[:turn]:
                 samples[name].append(time_to_window(desk, exe, title))
     medians = {}
     for name, values in samples.items():

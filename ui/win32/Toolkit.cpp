@@ -10,15 +10,19 @@
 
 namespace orbelle::ui::win32 {
 
-Toolkit::Toolkit() {
+Toolkit::~Toolkit() {
+  if (comStarted_)
+    ::CoUninitialize();
+}
+
+void Toolkit::startCom() {
+  if (comStarted_)
+    return;
   const HRESULT status = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (FAILED(status))
     throw std::runtime_error("COM cannot start on this thread (error " +
                              std::to_string(static_cast<unsigned long>(status)) + ")");
-}
-
-Toolkit::~Toolkit() {
-  ::CoUninitialize();
+  comStarted_ = true;
 }
 
 void loadCommonControls() {

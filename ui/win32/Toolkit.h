@@ -5,17 +5,23 @@
 
 namespace orbelle::ui::win32 {
 
-// Initialises what the program's actions need on this thread: COM in a single-threaded
-// apartment (the actions automate the host). Undone when it goes.
+// What the program's actions need on this thread: COM in a single-threaded apartment (the
+// actions automate the host). Undone when it goes.
 class Toolkit {
  public:
-  Toolkit();
+  Toolkit() = default;
   ~Toolkit();
   Toolkit(const Toolkit&) = delete;
   Toolkit& operator=(const Toolkit&) = delete;
 
+  // Starts COM; throws when it cannot. Nothing needs it before the first click, so the program
+  // starts it once its window is on the screen.
+  void startCom();
   // Dispatches messages until the quit message; returns its exit code.
   int runMessageLoop();
+
+ private:
+  bool comStarted_ = false;
 };
 
 // Loads the common controls (the hint windows) the first time it is called; throws when they
