@@ -3,6 +3,7 @@ file is the test's own), started on the shared Wine desktop and clicked with rea
 at its controls' places."""
 
 import shutil
+from pathlib import Path
 
 from lib import session
 
@@ -28,10 +29,11 @@ CONTROLS = {
 
 
 class Palette:
-    def __init__(self, folder, desk=None):
+    def __init__(self, folder, desk=None, exe=None):
+        """`exe`: a palette to run where it stands, in place of a copy of the build's in `folder`."""
         self.desk = desk or session.desktop()
-        self.exe = shutil.copy2(session.exe("orbelle.exe"), folder / "orbelle.exe")
-        self.settings = folder / "orbelle.ini"
+        self.exe = Path(exe or shutil.copy2(session.exe("orbelle.exe"), folder / "orbelle.exe"))
+        self.settings = self.exe.with_suffix(".ini")
         self.process = None
         self.window = None
 
