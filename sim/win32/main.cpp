@@ -22,6 +22,7 @@
 #include "sim/win32/Console.h"
 #include "sim/win32/HostWindow.h"
 #include "sim/win32/Registration.h"
+#include "ui/win32/ProgramPath.h"
 
 namespace {
 
@@ -44,19 +45,6 @@ std::vector<std::wstring> arguments() {
     out.emplace_back(raw[i]);
   ::LocalFree(raw);
   return out;
-}
-
-std::wstring exePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  while (true) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
 }
 
 // The whole file, or an error naming it.
@@ -99,8 +87,9 @@ int run(int showCommand) {
     return 0;
   }
   if (options.registerServer || options.unregisterServer) {
-    const std::string error =
-        options.registerServer ? win32::registerServer(exePath()) : win32::unregisterServer();
+    const std::string error = options.registerServer
+                                  ? win32::registerServer(orbelle::ui::win32::executablePath())
+                                  : win32::unregisterServer();
     if (!error.empty())
       return fail(kExitFailed, error);
     win32::writeError(options.registerServer

@@ -8,6 +8,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "ui/ProgramPath.h"
+#include "ui/win32/ProgramPath.h"
+
 namespace orbelle::ui::win32 {
 
 Toolkit::~Toolkit() {
@@ -59,13 +62,13 @@ int Toolkit::runMessageLoop() {
 
 void ErrorBox::showError(const std::wstring& text) {
   // The title is the program's name: its file name without folder and extension.
-  wchar_t path[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring title = path;
-  title.erase(0, title.find_last_of(L"\\/") + 1);
-  if (const auto dot = title.find_last_of(L'.'); dot != std::wstring::npos && dot > 0)
-    title.erase(dot);
-  ::MessageBoxW(::GetActiveWindow(), text.c_str(), title.c_str(),
+  std::wstring title;
+  try {
+    title = programNameOf(executablePath());
+  } catch (const std::exception&) {
+    // The box still tells its message, under the system's default title.
+  }
+  ::MessageBoxW(::GetActiveWindow(), text.c_str(), title.empty() ? nullptr : title.c_str(),
                 MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
