@@ -34,6 +34,14 @@ bool validBlockName(const std::wstring& name) {
 
 }  // namespace
 
+std::wstring foundMessage(std::size_t found, std::size_t duplicates, std::size_t total) {
+  std::wstring text = std::to_wstring(found) + L" found";
+  if (duplicates > 0)
+    text +=
+        L" (" + std::to_wstring(duplicates) + (duplicates == 1 ? L" duplicate)" : L" duplicates)");
+  return text + L", " + std::to_wstring(total) + L" total";
+}
+
 CommandLine::CommandLine(Drawing& drawing, CommandLineListener& listener)
     : drawing_(drawing), listener_(listener) {
   prompt_ = {PromptKind::Command, L"Command: ", 1};
@@ -65,6 +73,19 @@ std::optional<Vec3> CommandLine::basePoint() const {
   if (command_ == Command::Move && step_ == 2)
     return point_;
   return std::nullopt;
+}
+
+std::vector<Handle> CommandLine::selection() const {
+  if (!running())
+    return {};
+  return drawing_.existing(prompt_.kind == PromptKind::Objects ? gathered_ : selected_);
+}
+
+std::optional<Drag> CommandLine::drag() const {
+  const auto base = basePoint();
+  if (!base)
+    return std::nullopt;
+  return Drag{*base, drawing_.existing(selected_)};
 }
 
 void CommandLine::type(std::wstring_view text) {
@@ -257,17 +278,16 @@ void CommandLine::answerObjects(const std::wstring& token) {
 void CommandLine::pickObjects(const std::vector<Handle>& handles, bool end) {
   if (prompt_.kind != PromptKind::Objects)
     return;
-  int added = 0;
-  for (Handle h : drawing_.existing(handles)) {
+  const std::vector<Handle> present = drawing_.existing(handles);
+  std::size_t added = 0;
+  for (Handle h : present) {
     if (std::find(gathered_.begin(), gathered_.end(), h) == gathered_.end()) {
       gathered_.push_back(h);
       ++added;
     }
   }
-  listener_.echo(std::to_wstring(handles.size()) + L" found" +
-                 (added < static_cast<int>(handles.size())
-                      ? L", " + std::to_wstring(handles.size() - added) + L" not added"
-                      : L""));
+  if (!handles.empty() || !end)  // an end with nothing in it is no pick
+    listener_.echo(foundMessage(present.size(), present.size() - added, gathered_.size()));
   if (end)
     endSelection();
   else

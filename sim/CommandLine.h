@@ -21,6 +21,16 @@ struct Prompt {
   int serial = 0;  // changes with every new prompt, repeats included
 };
 
+// A command waiting for a second point: where it is measured from, and the objects that the
+// point moves (none when the point only ends a line from the base).
+struct Drag {
+  Vec3 base;
+  std::vector<Handle> moving;
+};
+
+// What the command line echoes for a pick: "2 found, 3 total", "1 found (1 duplicate), 2 total".
+std::wstring foundMessage(std::size_t found, std::size_t duplicates, std::size_t total);
+
 // Where the command line reports what it does.
 class CommandLineListener {
  public:
@@ -55,6 +65,10 @@ class CommandLine {
   // measured from: for showing them.
   const std::vector<Handle>& gathering() const { return gathered_; }
   std::optional<Vec3> basePoint() const;
+  // The running command's objects, for highlighting: those gathered while its selection is in
+  // progress, then those it chose, until it ends.
+  std::vector<Handle> selection() const;
+  std::optional<Drag> drag() const;
 
  private:
   enum class Command { None, Select, Rotate, NewBlock, Insert, Move, View, Zoom };

@@ -107,6 +107,22 @@ Picture pictureOf(const Drawing& drawing) {
   return picture;
 }
 
+Picture movedPicture(const Drawing& drawing, const std::vector<Handle>& owners, Vec3 offset) {
+  Picture picture;
+  for (Handle owner : drawing.existing(owners)) {
+    drawing.forEachPart(*drawing.find(owner), [&](const Entity& part, const Affine* map) {
+      addEntity(part, map, owner, picture);
+    });
+  }
+  for (Segment& s : picture.segments) {
+    s.a = s.a + offset;
+    s.b = s.b + offset;
+  }
+  for (TextMark& t : picture.texts)
+    t.position = t.position + offset;
+  return picture;
+}
+
 std::optional<ViewRect> extents(const Picture& picture, ViewKind kind) {
   std::optional<ViewRect> box;
   auto include = [&](Vec3 p) {

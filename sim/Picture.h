@@ -32,6 +32,8 @@ struct Picture {
 };
 
 Picture pictureOf(const Drawing& drawing);
+// The picture of some of the drawing's entities moved by `offset`: what moving them would make.
+Picture movedPicture(const Drawing& drawing, const std::vector<Handle>& owners, Vec3 offset);
 
 // A rectangle of the view plane.
 struct ViewRect {

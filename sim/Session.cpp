@@ -244,6 +244,7 @@ std::pair<std::optional<Handle>, Vec3> Session::getEntity(const std::wstring& pr
 std::vector<Handle> Session::selectOnScreen(const std::wstring& prompt) {
   auto request = ask(RequestKind::Objects, L"SelectOnScreen", prompt, std::nullopt);
   waitFor(request);
+  dismissedSelection_.clear();
   const std::vector<Handle> chosen = drawing_.existing(request->objects);
   if (!chosen.empty())
     drawing_.previousSelection = chosen;
@@ -349,10 +350,16 @@ void Session::giveObjects(const std::vector<Handle>& handles, bool end) {
     afterInput();
     return;
   }
-  for (Handle h : drawing_.existing(handles)) {
-    if (std::find(request->objects.begin(), request->objects.end(), h) == request->objects.end())
+  const std::vector<Handle> present = drawing_.existing(handles);
+  std::size_t added = 0;
+  for (Handle h : present) {
+    if (std::find(request->objects.begin(), request->objects.end(), h) == request->objects.end()) {
       request->objects.push_back(h);
+      ++added;
+    }
   }
+  if (!handles.empty() || !end)
+    echo(foundMessage(present.size(), present.size() - added, request->objects.size()));
   request->done = end;
   platform_.redraw();
 }
@@ -396,6 +403,7 @@ void Session::cancelTop() {
   typed_.clear();
   Request* request = top();
   if (request == nullptr || request->fromCommandLine) {
+    dismissedSelection_ = drawing_.activeSelection;
     commandLine_.cancel();
     afterInput();
     return;
@@ -645,19 +653,24 @@ std::wstring Session::currentLine() const {
 }
 
 std::vector<Handle> Session::highlighted() const {
-  std::vector<Handle> out = commandLine_.gathering();
+  std::vector<Handle> out = commandLine_.selection();
   for (const auto& r : requests_) {
     if (!r->done && r->kind == RequestKind::Objects)
       out.insert(out.end(), r->objects.begin(), r->objects.end());
   }
-  return out;
+  if (drawing_.activeSelection != dismissedSelection_)
+    out.insert(out.end(), drawing_.activeSelection.begin(), drawing_.activeSelection.end());
+  return drawing_.existing(out);
 }
 
-std::optional<Vec3> Session::rubberBase() const {
+std::optional<Drag> Session::drag() const {
   const Request* request = top();
-  if (request != nullptr && request->basePoint)
-    return request->basePoint;
-  return commandLine_.basePoint();
+  if (request != nullptr && !request->fromCommandLine) {
+    if (request->kind == RequestKind::Point && request->basePoint)
+      return Drag{*request->basePoint, {}};
+    return std::nullopt;
+  }
+  return commandLine_.drag();
 }
 
 }  // namespace orbelle::sim

@@ -98,8 +98,13 @@ class Session final : public CommandLineListener {
   const Drawing& drawing() const { return drawing_; }
   const std::vector<std::wstring>& history() const { return history_; }
   std::wstring currentLine() const;
+  // The objects of the current selection: a selection in progress, the running command's
+  // objects, and the automation selection set until it is cleared or Escape cancels it.
   std::vector<Handle> highlighted() const;
-  std::optional<Vec3> rubberBase() const;
+  // What a second point would do, while one is asked.
+  std::optional<Drag> drag() const;
+  // The innermost request still open, if any.
+  const Request* pending() const { return top(); }
 
   // Saves the drawing as JSON; an error message, or empty on success.
   std::string saveJson(const std::wstring& path);
@@ -144,7 +149,8 @@ class Session final : public CommandLineListener {
   int nextObjectId_ = 1;
   std::vector<std::shared_ptr<Request>> requests_;  // the innermost last
   std::vector<std::wstring> history_;
-  std::wstring typed_;  // typed for an automation request
+  std::wstring typed_;                      // typed for an automation request
+  std::vector<Handle> dismissedSelection_;  // the selection set as Escape left it, not shown
 };
 
 }  // namespace orbelle::sim

@@ -2,9 +2,11 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <numbers>
 #include <vector>
@@ -21,12 +23,14 @@ constexpr wchar_t kClassName[] = L"OrbelleNanoSim";
 // A CJK face so that the palette's Japanese prompts are legible; GDI falls back if it is absent.
 constexpr wchar_t kFontFace[] = L"Noto Sans CJK JP";
 constexpr int kLineHeight = 20;
-constexpr int kCommandLines = 5;   // four lines of history and the line being typed
-constexpr int kPickTolerance = 6;  // pixels
+constexpr int kCommandLines = 5;  // four lines of history and the line being typed
+constexpr int kMarkerSize = 6;    // half the width of a snap marker, in pixels
 
 constexpr COLORREF kBackground = RGB(33, 40, 48);
 constexpr COLORREF kInk = RGB(225, 228, 232);
 constexpr COLORREF kHighlight = RGB(255, 196, 64);
+constexpr COLORREF kPreview = RGB(120, 170, 220);
+constexpr COLORREF kSnap = RGB(90, 230, 120);
 constexpr COLORREF kCommandBackground = RGB(236, 236, 236);
 constexpr COLORREF kCommandInk = RGB(20, 20, 20);
 
@@ -66,28 +70,96 @@ GdiObject font(int pixelHeight, int escapement = 0, int width = 0) {
   return GdiObject(::CreateFontIndirectW(&face));
 }
 
-// View plane <-> screen for the drawing area.
-struct Screen {
-  View view;
-  RECT area;
-  double scale;
+POINT pixel(PixelPoint p) {
+  return {static_cast<LONG>(std::lround(p.x)), static_cast<LONG>(std::lround(p.y))};
+}
 
-  Screen(const View& v, const RECT& a) : view(v), area(a) {
-    const double w = std::max<double>(area.right - area.left, 1);
-    const double h = std::max<double>(area.bottom - area.top, 1);
-    scale = std::min(w / std::max(view.width, 1e-12), h / std::max(view.height, 1e-12));
+PixelPoint pixelAt(LPARAM l) {
+  return {static_cast<double>(GET_X_LPARAM(l)), static_cast<double>(GET_Y_LPARAM(l))};
+}
+
+PixelRect pixelRect(const RECT& r) {
+  return {static_cast<double>(r.left), static_cast<double>(r.top), static_cast<double>(r.right),
+          static_cast<double>(r.bottom)};
+}
+
+// Selected objects are drawn with a dashed line in the highlight colour.
+GdiObject dashedPen(COLORREF color) {
+  LOGBRUSH brush{BS_SOLID, color, 0};
+  const DWORD dashes[] = {6, 4};
+  return GdiObject(
+      ::ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT, 2, &brush, 2, dashes));
+}
+
+// The lines and texts of a picture; `marked` picks the look of each owner's.
+void drawPicture(HDC dc, const ScreenMap& screen, ViewKind kind, const Picture& picture,
+                 const std::function<bool(Handle)>& marked, HGDIOBJ pen, HGDIOBJ markedPen,
+                 COLORREF ink, COLORREF markedInk) {
+  for (const Segment& s : picture.segments) {
+    Selected selected(dc, marked(s.owner) ? markedPen : pen);
+    const POINT a = pixel(screen.toScreen(kind, s.a)), b = pixel(screen.toScreen(kind, s.b));
+    ::MoveToEx(dc, a.x, a.y, nullptr);
+    ::LineTo(dc, b.x, b.y);
   }
-  POINT toScreen(Vec3 p) const {
-    const ViewPoint v = project(view.kind, p);
-    const double cx = (area.left + area.right) / 2.0, cy = (area.top + area.bottom) / 2.0;
-    return {static_cast<LONG>(std::lround(cx + (v.x - view.centerX) * scale)),
-            static_cast<LONG>(std::lround(cy - (v.y - view.centerY) * scale))};
+  ::SetBkMode(dc, TRANSPARENT);
+  for (const TextMark& t : picture.texts) {
+    // Angle and size from unrounded view-plane coordinates: one drawing unit may be a pixel.
+    const POINT base = pixel(screen.toScreen(kind, t.position));
+    const ViewPoint from = project(kind, t.position);
+    const ViewPoint along = project(kind, t.position + t.direction);
+    const ViewPoint up = project(kind, t.position + t.height * t.up);
+    const double pixels = std::hypot(up.x - from.x, up.y - from.y) * screen.scale();
+    if (pixels < 2)
+      continue;
+    const double angle = std::atan2(along.y - from.y, along.x - from.x) * 1800 / std::numbers::pi;
+    const int height = static_cast<int>(std::min(pixels, 2000.0));
+    const GdiObject textFont =
+        font(height, static_cast<int>(std::lround(angle)),
+             t.widthFactor == 1 ? 0 : static_cast<int>(std::lround(height * 0.5 * t.widthFactor)));
+    Selected selectedFont(dc, textFont.get());
+    ::SetTextAlign(dc, TA_BASELINE | (t.horizontal == 1   ? TA_CENTER
+                                      : t.horizontal == 2 ? TA_RIGHT
+                                                          : TA_LEFT));
+    ::SetTextColor(dc, marked(t.owner) ? markedInk : ink);
+    ::TextOutW(dc, base.x, base.y, t.text.c_str(), static_cast<int>(t.text.size()));
   }
-  ViewPoint toView(POINT p) const {
-    const double cx = (area.left + area.right) / 2.0, cy = (area.top + area.bottom) / 2.0;
-    return {view.centerX + (p.x - cx) / scale, view.centerY - (p.y - cy) / scale};
+}
+
+// The marker of a snap point, shaped by its kind as CAD programs shape them, and its name.
+void drawSnapMarker(HDC dc, POINT p, SnapKind kind) {
+  const GdiObject pen(::CreatePen(PS_SOLID, 2, kSnap));
+  Selected selectedPen(dc, pen.get());
+  Selected hollow(dc, ::GetStockObject(HOLLOW_BRUSH));
+  const int r = kMarkerSize;
+  switch (kind) {
+    case SnapKind::Endpoint:
+      ::Rectangle(dc, p.x - r, p.y - r, p.x + r + 1, p.y + r + 1);
+      break;
+    case SnapKind::Midpoint: {
+      const POINT triangle[] = {{p.x, p.y - r}, {p.x + r, p.y + r}, {p.x - r, p.y + r}};
+      ::Polygon(dc, triangle, 3);
+      break;
+    }
+    case SnapKind::Center:
+      ::Ellipse(dc, p.x - r, p.y - r, p.x + r + 1, p.y + r + 1);
+      break;
+    case SnapKind::Quadrant: {
+      const POINT diamond[] = {{p.x, p.y - r}, {p.x + r, p.y}, {p.x, p.y + r}, {p.x - r, p.y}};
+      ::Polygon(dc, diamond, 4);
+      break;
+    }
+    case SnapKind::Insertion:
+      ::Rectangle(dc, p.x - r, p.y - r, p.x + 2, p.y + 2);
+      ::Rectangle(dc, p.x - 1, p.y - 1, p.x + r + 1, p.y + r + 1);
+      break;
   }
-};
+  const GdiObject labelFont = font(13);
+  Selected selectedFont(dc, labelFont.get());
+  ::SetTextAlign(dc, TA_TOP | TA_LEFT);
+  ::SetTextColor(dc, kSnap);
+  const std::wstring name = snapName(kind);
+  ::TextOutW(dc, p.x + r + 4, p.y + r + 2, name.c_str(), static_cast<int>(name.size()));
+}
 
 RECT drawingArea(const RECT& client) {
   RECT area = client;
@@ -99,6 +171,25 @@ RECT drawingArea(const RECT& client) {
 
 HostWindow::HostWindow() = default;
 
+void HostWindow::attach(Session& session) {
+  session_ = &session;
+  area_ = std::make_unique<DrawingArea>(session);
+}
+
+void HostWindow::detach() {
+  area_.reset();
+  session_ = nullptr;
+}
+
+DrawingArea* HostWindow::area() {
+  if (area_ != nullptr && window_ != nullptr) {
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    area_->resize(pixelRect(drawingArea(client)));
+  }
+  return area_.get();
+}
+
 HostWindow::~HostWindow() {
   if (window_ != nullptr)
     ::DestroyWindow(window_);
@@ -108,7 +199,8 @@ std::string HostWindow::create(const std::wstring& title, int showCommand) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  // Double-clicks for the middle button's ZOOM E; a left double-click is two picks.
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
   windowClass.lpfnWndProc = &HostWindow::procedure;
   windowClass.hInstance = instance;
   windowClass.hCursor = ::LoadCursorW(nullptr, IDC_CROSS);
@@ -247,6 +339,10 @@ LRESULT HostWindow::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_KEYDOWN:
       if (w == VK_ESCAPE && session_ != nullptr)
         session_->keyEscape(true);
+      if (w == VK_F3 && area() != nullptr) {
+        area()->toggleSnap();
+        redraw();
+      }
       return 0;
     case WM_KEYUP:
       if (w == VK_ESCAPE && session_ != nullptr)
@@ -256,28 +352,23 @@ LRESULT HostWindow::handle(UINT message, WPARAM w, LPARAM l) {
       if (w != VK_ESCAPE && session_ != nullptr)
         session_->typeKey(static_cast<wchar_t>(w));
       return 0;
-    case WM_MOUSEMOVE:
-      mouse_ = {GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-      if (session_ != nullptr && session_->rubberBase())
-        redraw();
-      return 0;
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
       ::SetFocus(window_);
-      if (session_ == nullptr)
-        return 0;
-      RECT client{};
-      ::GetClientRect(window_, &client);
-      const Screen screen(session_->drawing().view, drawingArea(client));
-      const POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-      const ViewPoint v = screen.toView(at);
-      const auto hit = hitTest(pictureOf(session_->drawing()), screen.view.kind, v,
-                               kPickTolerance / screen.scale);
-      session_->pointAt(unproject(screen.view.kind, v), hit);
+      pointerEvent(message, w, l);
       return 0;
-    }
     case WM_RBUTTONDOWN:
       if (session_ != nullptr)
         session_->endPicking();
+      return 0;
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
+    case WM_MOUSEWHEEL:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+    case WM_CAPTURECHANGED:
+      pointerEvent(message, w, l);
       return 0;
     case WM_DESTROY:
       window_ = nullptr;
@@ -288,6 +379,58 @@ LRESULT HostWindow::handle(UINT message, WPARAM w, LPARAM l) {
   }
 }
 
+void HostWindow::pointerEvent(UINT message, WPARAM w, LPARAM l) {
+  DrawingArea* const pointer = area();
+  if (pointer == nullptr)
+    return;
+  switch (message) {
+    case WM_MOUSEMOVE:
+      if (!trackingLeave_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
+        trackingLeave_ = ::TrackMouseEvent(&track) != FALSE;
+      }
+      if (pointer->pointerMoved(pixelAt(l)))
+        redraw();
+      return;
+    case WM_MOUSELEAVE:
+      trackingLeave_ = false;
+      pointer->pointerLeft();
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      pointer->pick(pixelAt(l));
+      return;
+    case WM_MOUSEWHEEL: {
+      // Wheel messages come with the pointer in screen coordinates.
+      POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+      ::ScreenToClient(window_, &at);
+      const PixelPoint where{static_cast<double>(at.x), static_cast<double>(at.y)};
+      pointer->wheel(where, GET_WHEEL_DELTA_WPARAM(w));
+      pointer->pointerMoved(where);
+      break;
+    }
+    case WM_MBUTTONDOWN:
+      ::SetCapture(window_);
+      pointer->panStart(pixelAt(l));
+      return;
+    case WM_MBUTTONUP:
+      if (pointer->panning()) {
+        pointer->panEnd();
+        ::ReleaseCapture();
+      }
+      return;
+    case WM_CAPTURECHANGED:
+      pointer->panEnd();
+      return;
+    case WM_MBUTTONDBLCLK:
+      pointer->zoomExtents();
+      break;
+    default:
+      return;
+  }
+  redraw();
+}
+
 void HostWindow::paint(HDC dc, const RECT& client) const {
   const GdiObject background(::CreateSolidBrush(kBackground));
   ::FillRect(dc, &client, static_cast<HBRUSH>(background.get()));
@@ -295,56 +438,41 @@ void HostWindow::paint(HDC dc, const RECT& client) const {
     return;
   const Drawing& drawing = session_->drawing();
   const RECT area = drawingArea(client);
-  const Screen screen(drawing.view, area);
-  const Picture picture = pictureOf(drawing);
+  area_->resize(pixelRect(area));
+  const ScreenMap screen = area_->screen();
+  const ViewKind kind = drawing.view.kind;
   const std::vector<Handle> marked = session_->highlighted();
-  auto isMarked = [&](Handle h) {
+  const auto isMarked = [&](Handle h) {
     return std::find(marked.begin(), marked.end(), h) != marked.end();
   };
-
   const GdiObject ink(::CreatePen(PS_SOLID, 1, kInk));
-  const GdiObject highlight(::CreatePen(PS_DASH, 1, kHighlight));
-  for (const Segment& s : picture.segments) {
-    Selected pen(dc, isMarked(s.owner) ? highlight.get() : ink.get());
-    const POINT a = screen.toScreen(s.a), b = screen.toScreen(s.b);
+  const GdiObject highlight = dashedPen(kHighlight);
+  drawPicture(dc, screen, kind, pictureOf(drawing), isMarked, ink.get(), highlight.get(), kInk,
+              kHighlight);
+
+  // While a point is asked: what the pick would do, following the pointer, and where it lands.
+  const DrawingArea::Hover hover = area_->hover();
+  const GdiObject preview(::CreatePen(PS_SOLID, 1, kPreview));
+  drawPicture(
+      dc, screen, kind, hover.moving, [](Handle) { return false; }, preview.get(), preview.get(),
+      kPreview, kPreview);
+  if (hover.base && hover.target) {
+    const GdiObject band(::CreatePen(PS_DOT, 1, kPreview));
+    Selected pen(dc, band.get());
+    const POINT a = pixel(screen.toScreen(kind, *hover.base));
+    const POINT b = pixel(screen.toScreen(kind, *hover.target));
     ::MoveToEx(dc, a.x, a.y, nullptr);
     ::LineTo(dc, b.x, b.y);
   }
-  ::SetBkMode(dc, TRANSPARENT);
-  for (const TextMark& t : picture.texts) {
-    // Angle and size from unrounded view-plane coordinates: one drawing unit may be a pixel.
-    const POINT base = screen.toScreen(t.position);
-    const ViewPoint from = project(drawing.view.kind, t.position);
-    const ViewPoint along = project(drawing.view.kind, t.position + t.direction);
-    const ViewPoint up = project(drawing.view.kind, t.position + t.height * t.up);
-    const double pixels = std::hypot(up.x - from.x, up.y - from.y) * screen.scale;
-    if (pixels < 2)
-      continue;
-    const double angle = std::atan2(along.y - from.y, along.x - from.x) * 1800 / std::numbers::pi;
-    const int height = static_cast<int>(std::min(pixels, 2000.0));
-    const GdiObject textFont =
-        font(height, static_cast<int>(std::lround(angle)),
-             t.widthFactor == 1 ? 0 : static_cast<int>(std::lround(height * 0.5 * t.widthFactor)));
-    Selected selectedFont(dc, textFont.get());
-    ::SetTextAlign(dc, TA_BASELINE | (t.horizontal == 1   ? TA_CENTER
-                                      : t.horizontal == 2 ? TA_RIGHT
-                                                          : TA_LEFT));
-    ::SetTextColor(dc, isMarked(t.owner) ? kHighlight : kInk);
-    ::TextOutW(dc, base.x, base.y, t.text.c_str(), static_cast<int>(t.text.size()));
-  }
-  // The base point of a pick in progress, tied to the pointer.
-  if (const auto base = session_->rubberBase(); base && mouse_.x >= 0 && mouse_.y < area.bottom) {
-    Selected pen(dc, highlight.get());
-    const POINT a = screen.toScreen(*base);
-    ::MoveToEx(dc, a.x, a.y, nullptr);
-    ::LineTo(dc, mouse_.x, mouse_.y);
-  }
+  if (hover.snap)
+    drawSnapMarker(dc, pixel(screen.toScreen(kind, hover.snap->point)), hover.snap->kind);
+
   // The axes, bottom left: X red, Y green, Z blue.
   const POINT origin{area.left + 40, area.bottom - 40};
   const std::pair<Vec3, COLORREF> axes[] = {
       {{1, 0, 0}, RGB(230, 70, 70)}, {{0, 1, 0}, RGB(70, 200, 90)}, {{0, 0, 1}, RGB(80, 130, 240)}};
   for (const auto& [axis, color] : axes) {
-    const ViewPoint v = project(drawing.view.kind, axis);
+    const ViewPoint v = project(kind, axis);
     if (std::hypot(v.x, v.y) < 1e-9)
       continue;
     const GdiObject pen(::CreatePen(PS_SOLID, 2, color));
@@ -356,7 +484,8 @@ void HostWindow::paint(HDC dc, const RECT& client) const {
   const GdiObject uiFont = font(15);
   Selected selectedFont(dc, uiFont.get());
   ::SetTextColor(dc, kInk);
-  const std::wstring viewLabel = std::wstring(L"View: ") + viewName(drawing.view.kind);
+  const std::wstring viewLabel = std::wstring(L"View: ") + viewName(kind) + L"     Snap: " +
+                                 (area_->snapping() ? L"on" : L"off") + L" (F3)";
   ::TextOutW(dc, area.left + 8, area.top + 6, viewLabel.c_str(),
              static_cast<int>(viewLabel.size()));
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "sim/DrawingArea.h"
 #include "sim/Session.h"
 
 namespace orbelle::sim::win32 {
@@ -18,8 +19,8 @@ class HostWindow final : public HostPlatform {
   HostWindow(const HostWindow&) = delete;
   HostWindow& operator=(const HostWindow&) = delete;
 
-  void attach(Session& session) { session_ = &session; }
-  void detach() { session_ = nullptr; }
+  void attach(Session& session);
+  void detach();
   // Creates and shows the window; an error message, or empty on success.
   std::string create(const std::wstring& title, int showCommand);
   HWND handle() const { return window_; }
@@ -34,11 +35,16 @@ class HostWindow final : public HostPlatform {
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
   LRESULT handle(UINT message, WPARAM w, LPARAM l);
+  // Pointer messages, handed to the drawing area in its terms.
+  void pointerEvent(UINT message, WPARAM w, LPARAM l);
   void paint(HDC dc, const RECT& client) const;
+  // The drawing area sized to the client area now; none before a session is attached.
+  DrawingArea* area();
 
   HWND window_ = nullptr;
   Session* session_ = nullptr;
-  POINT mouse_{-1, -1};
+  std::unique_ptr<DrawingArea> area_;
+  bool trackingLeave_ = false;
   bool minimized_ = false;
 };
 

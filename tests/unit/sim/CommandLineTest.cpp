@@ -87,6 +87,46 @@ TEST_F(CommandLineTest, SelectEndsOnAnEmptyLineAndBecomesThePreviousSelection) {
   EXPECT_THAT(drawing.previousSelection, ElementsAre(a, b));
 }
 
+// What is highlighted: the objects a command works on, from the first pick to its end.
+TEST_F(CommandLineTest, TheSelectionLastsUntilTheCommandUsingItEndsOrIsCancelled) {
+  const Handle a = drawing.add(unitSquare());
+  const Handle b = drawing.add(line({0, 0, 0}, {5, 5, 0}));
+  EXPECT_TRUE(commandLine.selection().empty());
+  commandLine.type(L"MOVE\r");
+  commandLine.pickObjects({a}, false);
+  commandLine.pickObjects({b, a}, false);
+  EXPECT_THAT(recorder.lines,
+              ::testing::IsSupersetOf({L"1 found, 1 total", L"2 found (1 duplicate), 2 total"}));
+  EXPECT_THAT(commandLine.selection(), ElementsAre(a, b));
+  commandLine.pickObjects({}, true);  // the end of the selection is no pick: nothing echoed
+  EXPECT_EQ(recorder.lines.back(), L"2 found (1 duplicate), 2 total");
+  EXPECT_THAT(commandLine.selection(), ElementsAre(a, b)) << "while the base point is asked";
+  EXPECT_FALSE(commandLine.drag());
+  commandLine.pickPoint({1, 1, 0});
+  EXPECT_THAT(commandLine.selection(), ElementsAre(a, b)) << "while the second point is asked";
+  ASSERT_TRUE(commandLine.drag());
+  EXPECT_EQ(commandLine.drag()->base, (Vec3{1, 1, 0}));
+  EXPECT_THAT(commandLine.drag()->moving, ElementsAre(a, b));
+  commandLine.pickPoint({2, 1, 0});
+  EXPECT_TRUE(commandLine.selection().empty()) << "the move has ended";
+  EXPECT_FALSE(commandLine.drag());
+
+  // Cancelled at the base point; SELECT's own selection ends with it; a block takes its objects.
+  commandLine.type(L"ROTATE\rP\r\r");
+  EXPECT_THAT(commandLine.selection(), ElementsAre(a, b));
+  commandLine.cancel();
+  EXPECT_TRUE(commandLine.selection().empty());
+  commandLine.type(L"SELECT\rL\r");
+  EXPECT_THAT(commandLine.selection(), ElementsAre(b));
+  commandLine.type(L"\r");
+  EXPECT_TRUE(commandLine.selection().empty());
+  commandLine.type(L"-NEWBLOCK\rB\r0,0\rP\r");
+  EXPECT_THAT(commandLine.selection(), ElementsAre(b));
+  commandLine.type(L"\r");
+  EXPECT_TRUE(commandLine.selection().empty());
+  EXPECT_EQ(drawing.find(b), nullptr);
+}
+
 TEST_F(CommandLineTest, RotateWithPreviousTurnsAboutTheBasePointInDegrees) {
   const Handle a = drawing.add(line({1, 0, 0}, {2, 0, 0}));
   drawing.previousSelection = {a};

@@ -349,5 +349,35 @@ TEST_F(SessionTest, SaveStepsWriteTheDrawingAndThePictureWhenReached) {
   std::filesystem::remove_all(folder);
 }
 
+// What the window highlights of the automation selection set: the objects picked while
+// SelectOnScreen waits, then the set's objects until its client clears it or Escape cancels.
+TEST_F(SessionTest, TheSelectionSetIsHighlightedUntilClearedOrCancelled) {
+  start();
+  const ObjectRef set = object(call(document(), L"ActiveSelectionSet"));
+  const auto selectBoth = [&] {
+    platform.user.push_back([&] {
+      session->pointAt({10, 5, 0}, Handle{0x2A});
+      EXPECT_THAT(session->highlighted(), ::testing::ElementsAre(0x2A));
+      EXPECT_EQ(session->history().back(), L"1 found, 1 total");
+    });
+    platform.user.push_back([&] { session->pointAt({1, 2, 0}, Handle{0x2B}); });
+    platform.user.push_back([&] { session->endPicking(); });
+    call(set, L"SelectOnScreen", {{Missing{}}, {Missing{}}});
+  };
+  selectBoth();
+  EXPECT_EQ(session->history().back(), L"1 found, 2 total");
+  EXPECT_THAT(session->highlighted(), ::testing::ElementsAre(0x2A, 0x2B));
+  call(set, L"Clear");
+  EXPECT_TRUE(session->highlighted().empty());
+  // Escape while nothing is asked takes the highlight away and leaves the set as it is.
+  selectBoth();
+  session->keyEscape(true);
+  EXPECT_TRUE(session->highlighted().empty());
+  EXPECT_EQ(std::get<std::int32_t>(call(set, L"Count")), 2);
+  call(set, L"Clear");
+  selectBoth();
+  EXPECT_THAT(session->highlighted(), ::testing::ElementsAre(0x2A, 0x2B)) << "a new selection";
+}
+
 }  // namespace
 }  // namespace orbelle::sim
