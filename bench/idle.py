@@ -13,7 +13,6 @@ program:
 --baseline adds another palette executable (an older build, say) to the same run."""
 
 import argparse
-import os
 import subprocess
 import sys
 import time
@@ -22,24 +21,11 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
+from linuxprocess import thread_counters  # noqa: E402
 from lib.winedesk import WineDesktop, wait_until  # noqa: E402
 
 PALETTE_TITLE = "Orbelle '25.01.07A"
 BARE_TITLE = "Bare window"
-
-
-def linux_counters(pid):
-    """(CPU nanoseconds, context switches) summed over the threads of a Linux process."""
-    cpu = switches = 0
-    for task in os.listdir(f"/proc/{pid}/task"):
-        try:
-            cpu += int(Path(f"/proc/{pid}/task/{task}/schedstat").read_text().split()[0])
-            for line in Path(f"/proc/{pid}/task/{task}/status").read_text().splitlines():
-                if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
-                    switches += int(line.split()[1])
-        except (FileNotFoundError, ProcessLookupError):
-            continue  # a thread that ended meanwhile
-    return cpu, switches
 
 
 def windows_cpu_ms(desk, wintool, title):
@@ -88,13 +74,13 @@ def main():
             subprocess.run(["xdotool", "mousemove", "0", "0"], env=desk.env, check=True)
             time.sleep(1)  # let what the start-up posted settle
             before = {name: (windows_cpu_ms(desk, wintool, title),
-                             linux_counters(process.popen.pid))
+                             thread_counters(process.popen.pid))
                       for name, process, title in started}
             time.sleep(args.seconds)
             for name, process, title in started:
                 windows_before, (cpu_before, switches_before) = before[name]
                 windows_after = windows_cpu_ms(desk, wintool, title)
-                cpu_after, switches_after = linux_counters(process.popen.pid)
+                cpu_after, switches_after = thread_counters(process.popen.pid)
                 print(f"{name:12s} over {args.seconds:g} idle s: GetProcessTimes "
                       f"{windows_after - windows_before:6.1f} ms; Linux CPU "
                       f"{(cpu_after - cpu_before) / 1e6:7.3f} ms; wake-ups "

@@ -9,7 +9,6 @@ palette's size and the DLLs it imports. --baseline adds another palette executab
 build, say) to the same interleaved runs."""
 
 import argparse
-import os
 import statistics
 import subprocess
 import sys
@@ -19,18 +18,8 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
+from linuxprocess import thread_counters  # noqa: E402
 from lib.winedesk import WineDesktop  # noqa: E402
-
-
-def cpu_ns(pid):
-    """The CPU time Linux has counted for all threads of a process, in nanoseconds."""
-    total = 0
-    for task in os.listdir(f"/proc/{pid}/task"):
-        try:
-            total += int(Path(f"/proc/{pid}/task/{task}/schedstat").read_text().split()[0])
-        except (FileNotFoundError, ProcessLookupError):
-            continue
-    return total
 
 
 def wait_until_quiet(pid, timeout=5.0):
@@ -38,10 +27,10 @@ def wait_until_quiet(pid, timeout=5.0):
     still works leaves the Wine server and the X server busy cleaning up after it, which the
     next start would pay for."""
     deadline = time.perf_counter() + timeout
-    last = cpu_ns(pid)
+    last = thread_counters(pid)[0]
     while time.perf_counter() < deadline:
         time.sleep(0.1)
-        now = cpu_ns(pid)
+        now = thread_counters(pid)[0]
         if now == last:
             return
         last = now
