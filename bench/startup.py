@@ -4,8 +4,8 @@ and for a bare Win32 window program, in the same run, on one virtual display.
 
     python3 bench/startup.py [--runs 15] [--build build/windows] [--baseline OTHER.exe]
 
-Prints the median and the spread of each, the palette's median over the bare window's, and the
-palette's size and the DLLs it imports. --baseline adds another palette executable (an older
+Prints the median and the spread of each, the palette's median over the bare window's and the
+median of each round's ratio, and the palette's size and the DLLs it imports. --baseline adds another palette executable (an older
 build, say) to the same interleaved runs."""
 
 import argparse
@@ -106,7 +106,11 @@ def main():
               f"min {ms[0]:6.1f}, max {ms[-1]:6.1f} ({len(ms)} runs)")
     for name in medians:
         if name != "bare window":
-            print(f"{name} / bare window: {medians[name] / medians['bare window']:.2f}x (medians)")
+            # Each round's own ratio as well: the load of the machine drifts, a round's starts
+            # share it.
+            paired = statistics.median(p / b for p, b in zip(samples[name], samples["bare window"]))
+            print(f"{name} / bare window: {medians[name] / medians['bare window']:.2f}x (medians), "
+                  f"{paired:.2f}x (median of the rounds' ratios)")
 
 
 if __name__ == "__main__":
