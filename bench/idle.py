@@ -7,8 +7,11 @@ the palette and for a bare Win32 window program, side by side on one virtual dis
 Both programs are started, left until they have shown and painted their windows, and then not
 touched (the pointer rests in a corner of the screen). Over the idle seconds it reports, per
 program:
-  - GetProcessTimes (user + kernel), as Windows reports it (under Wine in 10 ms ticks);
-  - the CPU time Linux counted for all the program's threads (/proc/PID/task/*/schedstat, ns);
+  - GetProcessTimes (user + kernel), as Windows reports it; under Wine 8 the figure for another
+    process moves both ways between calls whatever that process does, so read the next two;
+  - the CPU time Linux counted for the program's threads, to the nanosecond
+    (/proc/PID/task/*/schedstat), and for the whole process, threads that ended included, in
+    clock ticks (/proc/PID/stat);
   - wake-ups: the context switches of those threads (voluntary + involuntary).
 --baseline adds another palette executable (an older build, say) to the same run."""
 
@@ -21,7 +24,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
-from linuxprocess import thread_counters  # noqa: E402
+from linuxprocess import process_cpu_ms, thread_counters  # noqa: E402
 from lib.winedesk import WineDesktop, wait_until  # noqa: E402
 
 PALETTE_TITLE = "Orbelle '25.01.07A"
@@ -74,16 +77,19 @@ def main():
             subprocess.run(["xdotool", "mousemove", "0", "0"], env=desk.env, check=True)
             time.sleep(1)  # let what the start-up posted settle
             before = {name: (windows_cpu_ms(desk, wintool, title),
-                             thread_counters(process.popen.pid))
+                             thread_counters(process.popen.pid),
+                             process_cpu_ms(process.popen.pid))
                       for name, process, title in started}
             time.sleep(args.seconds)
             for name, process, title in started:
-                windows_before, (cpu_before, switches_before) = before[name]
+                windows_before, (cpu_before, switches_before), ticks_before = before[name]
                 windows_after = windows_cpu_ms(desk, wintool, title)
                 cpu_after, switches_after = thread_counters(process.popen.pid)
+                ticks_after = process_cpu_ms(process.popen.pid)
                 print(f"{name:12s} over {args.seconds:g} idle s: GetProcessTimes "
                       f"{windows_after - windows_before:6.1f} ms; Linux CPU "
-                      f"{(cpu_after - cpu_before) / 1e6:7.3f} ms; wake-ups "
+                      f"{(cpu_after - cpu_before) / 1e6:7.3f} ms (whole process "
+                      f"{ticks_after - ticks_before:g} ms); wake-ups "
                       f"{switches_after - switches_before}")
             for name, process, title in started:
                 process.popen.kill()
