@@ -2,6 +2,7 @@
 
 #include "actions/BlockCommands.h"
 #include "actions/NumberText.h"
+#include "host/FailureLog.h"
 #include "host/HostLink.h"
 #include "host/WaitHostIdle.h"
 
@@ -18,8 +19,9 @@ constexpr std::uint32_t kSelectionTimeLimit = 30000;
 
 void isometricBlock(HostEnvironment environment, const std::wstring& makeType) noexcept {
   Desktop& desktop = environment.desktop;
+  FailureLog failures(desktop, L"isometric block");
   HostRef<HostApplication> host;
-  if (!connectHost(environment, host))
+  if (!connectHost(environment, host, &failures))
     return;
   try {
     activateHost(desktop, *host);
@@ -33,7 +35,7 @@ void isometricBlock(HostEnvironment environment, const std::wstring& makeType) n
 
     document->utility()->prompt(kSelectPrompt);
     document->sendCommand(L"SELECT\r");
-    if (waitHostIdle(desktop, *document, kSelectionTimeLimit) != kWaitIdle)
+    if (waitHostIdle(desktop, *document, kSelectionTimeLimit, &failures) != kWaitIdle)
       return;  // Escape, the limit or a failure: the host's selection is left to the host
 
     bringHostToFront(desktop, *host);
@@ -46,7 +48,8 @@ void isometricBlock(HostEnvironment environment, const std::wstring& makeType) n
     for (const std::wstring& command : blockCommands(blockName, point, row))
       document->sendCommand(command);
   } catch (...) {
-    // Silent by design; what reached the host stays, and the references are released.
+    // Nothing on screen; what reached the host stays, and the references are released.
+    failures.write(std::current_exception());
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "actions/ExactValues.h"
 #include "actions/NumberText.h"
+#include "host/FailureLog.h"
 #include "host/HostLink.h"
 
 namespace orbelle::actions {
@@ -50,7 +51,7 @@ bool notIsometric(HostText& text) {
   return text.obliqueAngle() == 0.0 || text.rotation() == 0.0;
 }
 
-void convert(Desktop& desktop, const PlaneAngles& angles, Click& click) {
+void convert(Desktop& desktop, const PlaneAngles& angles, Click& click, FailureLog& failures) {
   // This action takes the document before bringing the host forward, and sends no "^C^C".
   click.document = click.host->activeDocument();
   activateHost(desktop, *click.host);
@@ -59,8 +60,13 @@ void convert(Desktop& desktop, const PlaneAngles& angles, Click& click) {
   try {
     click.picked = click.document->utility()->getEntity(kPickPrompt);
   } catch (...) {
-    click.picked = {};  // a cancelled pick is a failure of the ask
+    // A cancelled pick is a failure of the ask, and the host says so: written, then ended.
+    click.picked = {};
+    failures.write(std::current_exception());
+    return;
   }
+  // Nothing picked, or something other than a single-line text: the user's answer, which ends
+  // the click without a failure.
   if (click.picked.object == nullptr || click.picked.object->isEmpty())
     return;
 
@@ -102,13 +108,17 @@ void convert(Desktop& desktop, const PlaneAngles& angles, Click& click) {
 void isometricText(HostEnvironment environment, ui::Form& palette, const ui::Control* sender,
                    const TextPlaneButtons& buttons) noexcept {
   Click click;
+  FailureLog failures(environment.desktop, L"isometric text");
   // A sender that is none of the four buttons has no plane: nothing is sent to the host.
   const std::optional<PlaneAngles> angles = planeAngles(sender, buttons);
-  if (angles && connectHost(environment, click.host)) {
+  if (!angles) {
+    failures.write(L"the click came from none of the four TEXT buttons");
+  } else if (connectHost(environment, click.host, &failures)) {
     try {
-      convert(environment.desktop, *angles, click);
+      convert(environment.desktop, *angles, click, failures);
     } catch (...) {
-      // Silent by design; changes made before the failure stay in the drawing.
+      // Nothing on screen; changes made before the failure stay in the drawing.
+      failures.write(std::current_exception());
     }
   }
   try {

@@ -1,6 +1,7 @@
 #include "actions/Rotate3D.h"
 
 #include "actions/ExactValues.h"
+#include "host/FailureLog.h"
 #include "host/HostLink.h"
 
 namespace orbelle::actions {
@@ -15,8 +16,9 @@ constexpr wchar_t kAnglePrompt[] = L"回転角度を入力: ";
 }  // namespace
 
 void rotate3D(HostEnvironment environment) noexcept {
+  FailureLog failures(environment.desktop, L"3-D rotation");
   HostRef<HostApplication> host;
-  if (!connectHost(environment, host))
+  if (!connectHost(environment, host, &failures))
     return;
   try {
     activateHost(environment.desktop, *host);
@@ -28,7 +30,7 @@ void rotate3D(HostEnvironment environment) noexcept {
     document->utility()->prompt(kSelectPrompt);
     selection->selectOnScreen();
     if (selection->count() <= 0)
-      return;
+      return;  // the user selected nothing: no failure
 
     // A cancelled ask or a failed rotation ends the asks and the loop, but the selection set
     // is still emptied; objects already turned stay turned.
@@ -43,10 +45,12 @@ void rotate3D(HostEnvironment environment) noexcept {
         entity->rotate3D(*first, *second, radiansFromDegrees(degrees));
       }
     } catch (...) {
+      failures.write(std::current_exception());
     }
     selection->clear();
   } catch (...) {
-    // Silent by design; the references are released on the way out.
+    // Nothing on screen; the references are released on the way out.
+    failures.write(std::current_exception());
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "host/FailureLog.h"
 #include "host/HostLink.h"
 
 namespace orbelle::actions {
@@ -22,8 +23,9 @@ const std::wstring& viewCommand(const std::wstring& caption) {
 }  // namespace
 
 void viewPreset(HostEnvironment environment, ui::Control* sender) noexcept {
+  FailureLog failures(environment.desktop, L"view preset");
   HostRef<HostApplication> host;
-  if (!connectHost(environment, host))
+  if (!connectHost(environment, host, &failures))
     return;
   try {
     activateHost(environment.desktop, *host);
@@ -36,7 +38,8 @@ void viewPreset(HostEnvironment environment, ui::Control* sender) noexcept {
       throw std::invalid_argument("the view action was started by something other than a button");
     document->sendCommand(viewCommand(button->caption()));
   } catch (...) {
-    // Silent by design: the palette shows nothing; the references are released on the way out.
+    // Nothing on screen; the references are released on the way out.
+    failures.write(std::current_exception());
   }
 }
 

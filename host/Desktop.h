@@ -40,6 +40,8 @@ class Desktop {
   virtual LocalTime localTime() = 0;                    // GetLocalTime
   // Processes the messages waiting in the palette's queue; a click there may run an action.
   virtual void processMessages() = 0;
+  // One line for a debugger (OutputDebugStringW): the palette's only word on a failure.
+  virtual void debugOutput(const std::wstring& line) = 0;
 };
 
 }  // namespace orbelle

@@ -16,18 +16,30 @@ void escapeUp(Desktop& desktop) {
 
 }  // namespace
 
-bool connectHost(HostEnvironment environment, HostRef<HostApplication>& host) noexcept {
+bool connectHost(HostEnvironment environment, HostRef<HostApplication>& host,
+                 FailureLog* failures) noexcept {
   // The window is the sign that the host is running; without it no COM creation is tried.
   try {
-    if (environment.desktop.findTopLevelWindow(kHostWindowTitle) == 0)
+    if (environment.desktop.findTopLevelWindow(kHostWindowTitle) == 0) {
+      // The commonest reason a click does nothing: a host whose title carries more, such as
+      // a document name.
+      if (failures != nullptr)
+        failures->write(L"no window titled \"" + std::wstring(kHostWindowTitle) + L"\"");
       return false;
+    }
   } catch (...) {
+    if (failures != nullptr)
+      failures->write(std::current_exception());
     return false;
   }
   try {
     host = environment.connector.createApplication();
+    if (host == nullptr && failures != nullptr)
+      failures->write(L"the host's application object came back empty");
   } catch (...) {
     host.reset();
+    if (failures != nullptr)
+      failures->write(std::current_exception());
   }
   return host != nullptr;
 }

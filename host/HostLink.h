@@ -2,6 +2,7 @@
 #pragma once
 
 #include "host/Desktop.h"
+#include "host/FailureLog.h"
 #include "host/HostEnvironment.h"
 #include "host/nanoCAD_TLB.h"
 
@@ -16,7 +17,9 @@ enum class EscapeVariant {
 
 // Fills `host` when a window titled exactly "nanoCAD 5" exists and the application object can
 // be created; true when `host` then holds one. Without the window `host` is left as it was.
-bool connectHost(HostEnvironment environment, HostRef<HostApplication>& host) noexcept;
+// When no host was reached, says why in `failures` if given.
+bool connectHost(HostEnvironment environment, HostRef<HostApplication>& host,
+                 FailureLog* failures = nullptr) noexcept;
 
 // Restores the host's main window when it is minimised, then makes it the foreground window.
 void activateHost(Desktop& desktop, HostApplication& host);

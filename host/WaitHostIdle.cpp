@@ -1,15 +1,23 @@
 #include "host/WaitHostIdle.h"
 
+#include <string>
+
 namespace orbelle {
 
 namespace {
 
 constexpr std::uint32_t kPollInterval = 100;
 
+std::int32_t failed(FailureLog* failures) noexcept {
+  if (failures != nullptr)
+    failures->write(std::current_exception());
+  return kWaitTimedOut;
+}
+
 }  // namespace
 
-std::int32_t waitHostIdle(Desktop& desktop, HostDocument& document,
-                          std::uint32_t timeLimitSeconds) noexcept {
+std::int32_t waitHostIdle(Desktop& desktop, HostDocument& document, std::uint32_t timeLimitSeconds,
+                          FailureLog* failures) noexcept {
   try {
     // The start time comes before the state object, so the fetch counts against the limit.
     const std::uint32_t start = desktop.tickCount();
@@ -19,7 +27,7 @@ std::int32_t waitHostIdle(Desktop& desktop, HostDocument& document,
       link = document.application();
       state = link->getState();
     } catch (...) {
-      return kWaitTimedOut;
+      return failed(failures);
     }
     // Both in 32-bit unsigned arithmetic, so that a wrap of the tick counter during the wait
     // does no harm.
@@ -32,11 +40,16 @@ std::int32_t waitHostIdle(Desktop& desktop, HostDocument& document,
       if (state->isQuiescent())
         return kWaitIdle;
       const std::uint32_t elapsed = desktop.tickCount() - start;
-      if (elapsed > limit)
+      if (elapsed > limit) {
+        if (failures != nullptr) {
+          failures->write(L"the host ran its command past the wait's limit of " +
+                          std::to_wstring(timeLimitSeconds) + L" s");
+        }
         return kWaitTimedOut;
+      }
     }
   } catch (...) {
-    return kWaitTimedOut;
+    return failed(failures);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "host/Desktop.h"
+#include "host/FailureLog.h"
 #include "host/nanoCAD_TLB.h"
 
 namespace orbelle {
@@ -13,8 +14,9 @@ inline constexpr std::int32_t kWaitEscape = -1;   // Escape was held down at a p
 inline constexpr std::int32_t kWaitTimedOut = 0;  // the limit passed, or a failure
 
 // Polls every 100 ms, processing the palette's messages in between, so a click on the palette
-// runs its action inside the wait. Never raises.
-std::int32_t waitHostIdle(Desktop& desktop, HostDocument& document,
-                          std::uint32_t timeLimitSeconds) noexcept;
+// runs its action inside the wait. Never raises. A wait that ends with 0 says why in
+// `failures` if given (a failure, or the time limit); Escape is the user's answer, not written.
+std::int32_t waitHostIdle(Desktop& desktop, HostDocument& document, std::uint32_t timeLimitSeconds,
+                          FailureLog* failures = nullptr) noexcept;
 
 }  // namespace orbelle

@@ -10,7 +10,7 @@ die() {
   exit 1
 }
 
-BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev zlib1g-dev python3
+BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest zlib1g-dev python3
   g++-mingw-w64-x86-64 libz-mingw-w64-dev mingw-w64-tools libwine-dev)
 DESKTOP_PACKAGES=(wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk)
 

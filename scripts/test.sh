@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the native and the Windows targets, runs the unit tests (plain and under
-# AddressSanitizer + UndefinedBehaviorSanitizer) and the end-to-end tests under Wine, and ends
+# AddressSanitizer + UndefinedBehaviorSanitizer), the Windows layer's unit tests and the
+# end-to-end tests under Wine, and ends
 # with one line "N passed, N failed". Exits non-zero on any failure. Installs what it needs.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -27,6 +28,9 @@ ctest --test-dir build/sanitize -j "$(nproc)" --output-on-failure \
   --output-junit "$results/unit-sanitized.xml" || true
 
 boot_prefix
+say "unit tests of the Windows layer under Wine"
+python3 tests/win32/run.py --build build/windows --results "$results/win32-unit.xml" || true
+
 say "end-to-end tests under Wine"
 python3 tests/e2e/run.py --build build/windows --results "$results/e2e.json" "$@" || true
 

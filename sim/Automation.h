@@ -1,5 +1,5 @@
-// The host's automation objects as portable C++: values as the calls carry them, and objects
-// whose members are called by name. The Windows side only translates VARIANTs and IDispatch.
+// The host's automation objects as portable C++: values by their meaning, and objects whose
+// members are called by name. The Windows side only translates VARIANTs and IDispatch.
 #pragma once
 
 #include <cstdint>
@@ -8,31 +8,47 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
-#include "host/Guid.h"
 #include "sim/Drawing.h"
+#include "sim/Error.h"
+#include "sim/Wire.h"
 
 namespace orbelle::sim {
 
 class Session;
-class AutomationObject;
-using ObjectRef = std::shared_ptr<AutomationObject>;
+struct Dialect;
 
-struct Missing {};  // a left-out optional argument
-struct Foreign {};  // a dispatch object that is not one of the host's
+// A left-out optional argument.
+struct Missing {
+  friend bool operator==(const Missing&, const Missing&) = default;
+};
+// A dispatch object that is not one of the host's.
+struct Foreign {
+  friend bool operator==(const Foreign&, const Foreign&) = default;
+};
 
-using Value = std::variant<std::monostate, Missing, bool, std::int32_t, double, std::wstring,
-                           std::vector<double>, ObjectRef, Foreign>;
+// What calls carry, by meaning: a 64-bit integer is a window handle; a vector of doubles is a
+// point.
+using Value = std::variant<std::monostate, Missing, bool, std::int32_t, std::int64_t, double,
+                           std::wstring, std::vector<double>, ObjectRef, Foreign>;
 
-// One argument of a call; out parameters are written through `output`.
+// One argument of a call; out parameters are written through `output`, and the session puts
+// that in the connection's dialect in `reply`.
 struct Argument {
   Argument(Value in = {}, bool out = false) : value(std::move(in)), isOut(out) {}  // NOLINT
   Value value;
   bool isOut = false;
+  std::string encoding;  // how it came, for the log ("VT_I4"); empty when not over COM
   std::optional<Value> output;
+  std::optional<WireValue> reply;
 };
+
+// The interfaces of the automation contract, besides IUnknown and IDispatch. Their IDs are
+// spelled once, in the type library's IDL; the Windows side maps these to them.
+enum class Interface { Application, Utility, State, Entity, Text };
 
 // Invoke flags, the platform's values.
 inline constexpr int kMethod = 1;
@@ -52,7 +68,7 @@ inline constexpr std::int32_t kDispatchException = static_cast<std::int32_t>(0x8
 
 // A call that fails. An `exception` travels as DISP_E_EXCEPTION with `status` and the
 // description in its exception information; otherwise `status` is the call's own result.
-class AutomationError : public std::runtime_error {
+class AutomationError : public Error {
  public:
   AutomationError(std::int32_t status, std::wstring description, bool exception = true);
   std::int32_t status() const { return status_; }
@@ -67,15 +83,17 @@ class AutomationError : public std::runtime_error {
 
 class AutomationObject : public std::enable_shared_from_this<AutomationObject> {
  public:
-  AutomationObject(Session& session, std::string kind);
+  // Objects speak the dialect of the connection that made them.
+  AutomationObject(Session& session, std::string kind, const Dialect& dialect);
   virtual ~AutomationObject();
   AutomationObject(const AutomationObject&) = delete;
   AutomationObject& operator=(const AutomationObject&) = delete;
 
   const std::string& kind() const { return kind_; }
   int id() const { return id_; }
-  // The interface IDs the object answers besides IUnknown and IDispatch.
-  virtual std::vector<Guid> interfaces() const = 0;
+  const Dialect& dialect() const { return *dialect_; }
+  // The interfaces the object answers besides IUnknown and IDispatch.
+  virtual std::vector<Interface> interfaces() const = 0;
   // Member names; a member's DISPID is its index plus one.
   virtual const std::vector<std::wstring>& members() const = 0;
   // The entity it stands for, if it is one.
@@ -87,16 +105,23 @@ class AutomationObject : public std::enable_shared_from_this<AutomationObject> {
   int memberId(std::wstring_view name) const;
 
  protected:
+  // A new object of the same connection.
+  template <class T, class... Rest>
+  ObjectRef child(Rest&&... rest) const {
+    return std::make_shared<T>(session_, *dialect_, std::forward<Rest>(rest)...);
+  }
+
   Session& session_;
 
  private:
   std::string kind_;
+  const Dialect* dialect_;
   int id_;
 };
 
 // The application object that a client's creation gets.
-ObjectRef makeApplication(Session& session);
+ObjectRef makeApplication(Session& session, const Dialect& dialect);
 // The automation object of a drawing entity.
-ObjectRef makeEntity(Session& session, Handle handle);
+ObjectRef makeEntity(Session& session, const Dialect& dialect, Handle handle);
 
 }  // namespace orbelle::sim

@@ -3,21 +3,20 @@
 // description, as the real host's do.
 #include <cmath>
 
-#include "host/OdaX_TLB.h"
-#include "host/nanoCAD_TLB.h"
 #include "sim/Automation.h"
+#include "sim/Encoding.h"
 #include "sim/Session.h"
 
 namespace orbelle::sim {
 
 AutomationError::AutomationError(std::int32_t status, std::wstring description, bool exception)
-    : std::runtime_error("automation call failed"),
+    : Error("automation call failed"),
       status_(status),
       description_(std::move(description)),
       exception_(exception) {}
 
-AutomationObject::AutomationObject(Session& session, std::string kind)
-    : session_(session), kind_(std::move(kind)), id_(0) {
+AutomationObject::AutomationObject(Session& session, std::string kind, const Dialect& dialect)
+    : session_(session), kind_(std::move(kind)), dialect_(&dialect), id_(0) {
   id_ = session_.objectCreated(*this);
 }
 
@@ -56,6 +55,8 @@ double numberOf(const Value& value) {
   }
   if (const auto* i = std::get_if<std::int32_t>(&value))
     return *i;
+  if (const auto* l = std::get_if<std::int64_t>(&value))
+    return static_cast<double>(*l);
   throw AutomationError(kTypeMismatch, L"a number was expected", false);
 }
 
@@ -106,8 +107,8 @@ bool wantsGet(int flags) {
 
 class State final : public AutomationObject {
  public:
-  explicit State(Session& s) : AutomationObject(s, "State") {}
-  std::vector<Guid> interfaces() const override { return {IID_IAcadState}; }
+  State(Session& s, const Dialect& d) : AutomationObject(s, "State", d) {}
+  std::vector<Interface> interfaces() const override { return {Interface::State}; }
   const std::vector<std::wstring>& members() const override {
     static const std::vector<std::wstring> names{L"IsQuiescent"};
     return names;
@@ -124,8 +125,8 @@ class Document;
 
 class Application final : public AutomationObject {
  public:
-  explicit Application(Session& s) : AutomationObject(s, "Application") {}
-  std::vector<Guid> interfaces() const override { return {IID_InanoCADApplication}; }
+  Application(Session& s, const Dialect& d) : AutomationObject(s, "Application", d) {}
+  std::vector<Interface> interfaces() const override { return {Interface::Application}; }
   const std::vector<std::wstring>& members() const override {
     static const std::vector<std::wstring> names{L"ActiveDocument", L"HWND", L"GetState", L"Name"};
     return names;
@@ -135,8 +136,8 @@ class Application final : public AutomationObject {
 
 class SelectionSet final : public AutomationObject {
  public:
-  explicit SelectionSet(Session& s) : AutomationObject(s, "SelectionSet") {}
-  std::vector<Guid> interfaces() const override { return {}; }
+  SelectionSet(Session& s, const Dialect& d) : AutomationObject(s, "SelectionSet", d) {}
+  std::vector<Interface> interfaces() const override { return {}; }
   const std::vector<std::wstring>& members() const override {
     static const std::vector<std::wstring> names{L"Count", L"Item", L"Clear", L"SelectOnScreen"};
     return names;
@@ -155,7 +156,7 @@ class SelectionSet final : public AutomationObject {
       const std::int32_t index = integerOf(arguments[0].value);
       if (index < 0 || index >= static_cast<std::int32_t>(items.size()))
         throw AutomationError(kInvalidArgument, L"the index is outside the selection set");
-      return makeEntity(session_, items[static_cast<std::size_t>(index)]);
+      return makeEntity(session_, dialect(), items[static_cast<std::size_t>(index)]);
     }
     if (member == L"Clear") {
       expectCount(arguments, 0, 0);
@@ -180,8 +181,8 @@ class SelectionSet final : public AutomationObject {
 
 class Utility final : public AutomationObject {
  public:
-  explicit Utility(Session& s) : AutomationObject(s, "Utility") {}
-  std::vector<Guid> interfaces() const override { return {IID_InanoCADUtility}; }
+  Utility(Session& s, const Dialect& d) : AutomationObject(s, "Utility", d) {}
+  std::vector<Interface> interfaces() const override { return {Interface::Utility}; }
   const std::vector<std::wstring>& members() const override {
     static const std::vector<std::wstring> names{L"Prompt", L"GetPoint", L"GetReal", L"GetEntity"};
     return names;
@@ -211,7 +212,7 @@ class Utility final : public AutomationObject {
       throw AutomationError(kTypeMismatch, L"Object and PickedPoint are out parameters", false);
     const auto [entity, point] = session_.getEntity(textOf(arguments, 2));
     if (entity) {
-      arguments[0].output = Value(makeEntity(session_, *entity));
+      arguments[0].output = Value(makeEntity(session_, dialect(), *entity));
       arguments[1].output = pointValue(point);
     } else {
       arguments[0].output = Value();
@@ -223,8 +224,8 @@ class Utility final : public AutomationObject {
 
 class Document final : public AutomationObject {
  public:
-  explicit Document(Session& s) : AutomationObject(s, "Document") {}
-  std::vector<Guid> interfaces() const override { return {}; }
+  Document(Session& s, const Dialect& d) : AutomationObject(s, "Document", d) {}
+  std::vector<Interface> interfaces() const override { return {}; }
   const std::vector<std::wstring>& members() const override {
     static const std::vector<std::wstring> names{L"ActiveSelectionSet", L"Utility", L"SendCommand",
                                                  L"Application", L"Name"};
@@ -242,11 +243,11 @@ class Document final : public AutomationObject {
     }
     expectCount(arguments, 0, 0);
     if (member == L"ActiveSelectionSet")
-      return ObjectRef(std::make_shared<SelectionSet>(session_));
+      return child<SelectionSet>();
     if (member == L"Utility")
-      return ObjectRef(std::make_shared<Utility>(session_));
+      return child<Utility>();
     if (member == L"Application")
-      return ObjectRef(std::make_shared<Application>(session_));
+      return child<Application>();
     return std::wstring(L"Drawing1.dwg");
   }
 };
@@ -256,24 +257,24 @@ Value Application::invoke(const std::wstring& member, int flags, std::vector<Arg
     noSuchMember();
   expectCount(arguments, 0, 0);
   if (member == L"ActiveDocument")
-    return ObjectRef(std::make_shared<Document>(session_));
+    return child<Document>();
   if (member == L"HWND")
-    return static_cast<std::int32_t>(session_.windowHandle());
+    return session_.windowHandle();  // a 64-bit integer: the dialect says how it is answered
   if (member == L"GetState")
-    return ObjectRef(std::make_shared<State>(session_));
+    return child<State>();
   return std::wstring(L"nanoCAD");
 }
 
 class EntityObject final : public AutomationObject {
  public:
-  EntityObject(Session& s, Handle handle, EntityType type)
-      : AutomationObject(s, "Entity"), handle_(handle), type_(type) {}
+  EntityObject(Session& s, const Dialect& d, Handle handle, EntityType type)
+      : AutomationObject(s, "Entity", d), handle_(handle), type_(type) {}
 
   std::optional<Handle> handle() const override { return handle_; }
-  std::vector<Guid> interfaces() const override {
+  std::vector<Interface> interfaces() const override {
     if (type_ == EntityType::Text)
-      return {IID_IAcadEntity, IID_IAcadText};
-    return {IID_IAcadEntity};
+      return {Interface::Entity, Interface::Text};
+    return {Interface::Entity};
   }
   const std::vector<std::wstring>& members() const override {
     static const std::vector<std::wstring> entity{L"ObjectName", L"Handle", L"Copy", L"Rotate3D",
@@ -313,7 +314,7 @@ class EntityObject final : public AutomationObject {
     if (member == L"Copy") {
       const auto copy = session_.drawing().copy(handle_);
       session_.drawingChanged();
-      return makeEntity(session_, *copy);
+      return makeEntity(session_, dialect(), *copy);
     }
     if (member == L"Update") {
       session_.drawingChanged();
@@ -388,13 +389,13 @@ class EntityObject final : public AutomationObject {
 
 }  // namespace
 
-ObjectRef makeApplication(Session& session) {
-  return std::make_shared<Application>(session);
+ObjectRef makeApplication(Session& session, const Dialect& dialect) {
+  return std::make_shared<Application>(session, dialect);
 }
 
-ObjectRef makeEntity(Session& session, Handle handle) {
+ObjectRef makeEntity(Session& session, const Dialect& dialect, Handle handle) {
   const Entity* e = session.drawing().find(handle);
-  return std::make_shared<EntityObject>(session, handle, e ? e->type : EntityType::Line);
+  return std::make_shared<EntityObject>(session, dialect, handle, e ? e->type : EntityType::Line);
 }
 
 }  // namespace orbelle::sim

@@ -8,17 +8,14 @@
 #include <string_view>
 
 #include "sim/Drawing.h"
+#include "sim/Error.h"
 
 namespace orbelle::sim {
 
 // A drawing file that does not make sense: the line and what is wrong.
-class DrawingError : public std::runtime_error {
+class DrawingError : public LineError {
  public:
-  DrawingError(int line, const std::string& what) : std::runtime_error(what), line_(line) {}
-  int line() const { return line_; }
-
- private:
-  int line_;
+  using LineError::LineError;
 };
 
 Drawing loadDrawing(std::string_view json);  // throws DrawingError

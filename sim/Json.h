@@ -10,6 +10,8 @@
 #include <variant>
 #include <vector>
 
+#include "sim/Error.h"
+
 namespace orbelle::sim {
 
 // UTF-8 <-> wide text, whatever the width of wchar_t (UTF-16 on Windows, UTF-32 elsewhere).
@@ -70,13 +72,9 @@ struct Value {
 };
 
 // What is wrong and where (1-based line).
-class ParseError : public std::runtime_error {
+class ParseError : public LineError {
  public:
-  ParseError(int line, const std::string& what) : std::runtime_error(what), line_(line) {}
-  int line() const { return line_; }
-
- private:
-  int line_;
+  using LineError::LineError;
 };
 
 Value parse(std::string_view text);

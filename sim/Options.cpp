@@ -1,16 +1,19 @@
 #include "sim/Options.h"
 
+#include "sim/Encoding.h"
 #include "sim/Json.h"
 
 namespace orbelle::sim {
 
 const char* const kUsage =
     "usage: nanosim.exe [--drawing FILE.json] [--script FILE] [--log FILE.jsonl] [--title TEXT]\n"
+    "                   [--dialect NAME]\n"
     "       nanosim.exe /RegServer | /UnregServer\n"
     "  --drawing  the drawing to open (JSON); an empty drawing without it\n"
     "  --script   answers for the host's user, one step a line (see sim/README.md)\n"
     "  --log      where to write the log, one JSON object a line\n"
-    "  --title    the main window's title (default \"nanoCAD 5\")\n";
+    "  --title    the main window's title (default \"nanoCAD 5\")\n"
+    "  --dialect  how automation answers are encoded (default canonical; see sim/README.md)\n";
 
 namespace {
 
@@ -52,13 +55,19 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
       target = &options.script;
     else if (argument == L"--log")
       target = &options.log;
-    if (target == nullptr && argument != L"--title")
+    if (target == nullptr && argument != L"--title" && argument != L"--dialect")
       throw OptionsError("unknown option \"" + toUtf8(argument) + "\"");
     if (i + 1 >= arguments.size() || arguments[i + 1].empty() ||
         arguments[i + 1].rfind(L"--", 0) == 0)
       throw OptionsError("option " + toUtf8(argument) + " needs a value");
     const std::wstring& value = arguments[++i];
-    if (target == nullptr) {
+    if (argument == L"--dialect") {
+      try {
+        options.dialect = dialectNamed(toUtf8(value)).name;
+      } catch (const Error& e) {
+        throw OptionsError(e.what());
+      }
+    } else if (target == nullptr) {
       options.title = value;
     } else {
       if (*target)

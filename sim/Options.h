@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/Error.h"
+
 namespace orbelle::sim {
 
 struct Options {
@@ -13,15 +15,16 @@ struct Options {
   std::optional<std::wstring> drawing;  // JSON drawing to open
   std::optional<std::wstring> script;   // answers of the scripted user
   std::optional<std::wstring> log;      // JSON-lines log
+  std::string dialect = "canonical";    // how automation answers are encoded
   bool registerServer = false;          // /RegServer
   bool unregisterServer = false;        // /UnregServer
   bool embedding = false;               // started by COM (-Embedding)
   bool help = false;
 };
 
-class OptionsError : public std::runtime_error {
+class OptionsError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
 
 // Throws OptionsError with what is wrong and what to write instead.

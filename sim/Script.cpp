@@ -1,6 +1,7 @@
 #include "sim/Script.h"
 
 #include "sim/CadNumbers.h"
+#include "sim/Encoding.h"
 #include "sim/Json.h"
 
 namespace orbelle::sim {
@@ -12,11 +13,12 @@ struct Named {
   const char* name;
 };
 constexpr Named kSteps[] = {
-    {StepKind::Select, "select"},    {StepKind::Point, "point"},
-    {StepKind::Pick, "pick"},        {StepKind::Number, "number"},
-    {StepKind::Escape, "escape"},    {StepKind::WaitCommand, "wait-command"},
-    {StepKind::Type, "type"},        {StepKind::SaveJson, "save-json"},
-    {StepKind::SavePng, "save-png"}, {StepKind::Exit, "exit"},
+    {StepKind::Select, "select"},      {StepKind::Point, "point"},
+    {StepKind::Pick, "pick"},          {StepKind::Number, "number"},
+    {StepKind::Escape, "escape"},      {StepKind::WaitCommand, "wait-command"},
+    {StepKind::Type, "type"},          {StepKind::Dialect, "dialect"},
+    {StepKind::SaveJson, "save-json"}, {StepKind::SavePng, "save-png"},
+    {StepKind::Exit, "exit"},
 };
 
 std::string lower(std::string text) {
@@ -124,7 +126,7 @@ ScriptStep parseLine(std::string_view text, int number) {
   if (!known) {
     throw ScriptError(number, "unknown step \"" + name +
                                   "\"; a step is one of select, point, pick, number, escape, "
-                                  "wait-command, type, save-json, save-png, exit");
+                                  "wait-command, type, dialect, save-json, save-png, exit");
   }
   switch (step.kind) {
     case StepKind::Select:
@@ -163,6 +165,17 @@ ScriptStep parseLine(std::string_view text, int number) {
                                       " needs a text in double quotes, e.g. \"SELECT\\r\"");
       step.text = fromUtf8(words.quoted());
       break;
+    case StepKind::Dialect: {
+      if (words.atEnd())
+        throw ScriptError(number, "dialect needs a name: one of " + dialectNames());
+      const std::string wanted = words.word();
+      try {
+        step.text = fromUtf8(dialectNamed(wanted).name);
+      } catch (const Error& e) {
+        throw ScriptError(number, e.what());
+      }
+      break;
+    }
     case StepKind::SaveJson:
     case StepKind::SavePng:
       step.text = fromUtf8(words.nextIsQuoted() ? words.quoted() : words.rest());

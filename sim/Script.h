@@ -7,6 +7,7 @@
 //   escape                   Escape at the pending request
 //   wait-command "TEXT"      hold the steps after it until this exact command string arrives
 //   type "TEXT"              typed at the command line as at the keyboard
+//   dialect NAME             the answer encodings of the connections made from then on
 //   save-json PATH           the drawing as JSON
 //   save-png PATH            the window as a PNG picture
 //   exit                     close the host
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "sim/Drawing.h"
+#include "sim/Error.h"
 
 namespace orbelle::sim {
 
@@ -31,6 +33,7 @@ enum class StepKind {
   Escape,
   WaitCommand,
   Type,
+  Dialect,
   SaveJson,
   SavePng,
   Exit
@@ -42,20 +45,16 @@ struct ScriptStep {
   std::vector<Handle> handles;  // select; pick (one, or none)
   std::optional<Vec3> point;    // point; pick's picked point
   double number = 0;            // number
-  std::wstring text;            // wait-command, type, save paths
+  std::wstring text;            // wait-command, type, dialect, save paths
   std::wstring source;          // the line as written, for the log
 };
 
 const char* stepName(StepKind kind);
 
 // A script that does not parse: which line and what is wrong.
-class ScriptError : public std::runtime_error {
+class ScriptError : public LineError {
  public:
-  ScriptError(int line, const std::string& what) : std::runtime_error(what), line_(line) {}
-  int line() const { return line_; }
-
- private:
-  int line_;
+  using LineError::LineError;
 };
 
 // Parses a whole script (UTF-8). Throws ScriptError at the first bad line.

@@ -105,7 +105,7 @@ std::string Session::valueJson(const Value& value) const {
           return R"({"missing":true})";
         } else if constexpr (std::is_same_v<T, bool>) {
           return v ? "true" : "false";
-        } else if constexpr (std::is_same_v<T, std::int32_t>) {
+        } else if constexpr (std::is_same_v<T, std::int32_t> || std::is_same_v<T, std::int64_t>) {
           return json::integer(v);
         } else if constexpr (std::is_same_v<T, double>) {
           return json::number(v);
@@ -132,7 +132,10 @@ std::string Session::valueJson(const Value& value) const {
 }
 
 void Session::ready(const std::wstring& title) {
-  emit(line("ready").text("title", title).integer("hwnd", platform_.windowHandle()));
+  emit(line("ready")
+           .text("title", title)
+           .integer("hwnd", platform_.windowHandle())
+           .text("dialect", fromUtf8(dialect_->name)));
   runScript();
 }
 
@@ -149,44 +152,60 @@ void Session::objectReleased(AutomationObject& object) {
 }
 
 ObjectRef Session::createApplication() {
-  ObjectRef application = makeApplication(*this);
+  ObjectRef application = makeApplication(*this, *dialect_);
   emit(line("create")
            .text("object", fromUtf8(application->kind()))
-           .integer("id", application->id()));
+           .integer("id", application->id())
+           .text("dialect", fromUtf8(dialect_->name)));
   return application;
 }
 
-Value Session::call(AutomationObject& object, const std::wstring& name, int flags,
-                    std::vector<Argument>& arguments) {
+int Session::memberId(const AutomationObject& object, std::wstring_view name) {
+  return object.memberId(name);
+}
+
+WireValue Session::call(AutomationObject& object, const std::wstring& name, int flags,
+                        std::vector<Argument>& arguments) {
   const ObjectRef keep = object.shared_from_this();  // the call may drop the caller's reference
   // Names are case-insensitive; the objects see each member under its own spelling.
   const int id = object.memberId(name);
   if (id == 0)
     throw AutomationError(kUnknownName, L"unknown member " + name, false);
   const std::wstring& member = object.members()[static_cast<std::size_t>(id) - 1];
-  std::vector<std::string> in;
-  for (const Argument& a : arguments)
+  std::vector<std::string> in, encodings;
+  for (const Argument& a : arguments) {
     in.push_back(a.isOut ? R"({"out":true})" : valueJson(a.value));
-  emit(line("call")
-           .text("object", fromUtf8(object.kind()))
-           .integer("id", object.id())
-           .text("member", member)
-           .text("flags", fromUtf8(flagsText(flags)))
-           .raw("args", json::array(in)));
+    encodings.push_back(json::quote(fromUtf8(a.encoding)));
+  }
+  auto called = line("call");
+  called.text("object", fromUtf8(object.kind()))
+      .integer("id", object.id())
+      .text("member", member)
+      .text("flags", fromUtf8(flagsText(flags)))
+      .raw("args", json::array(in));
+  if (std::any_of(arguments.begin(), arguments.end(),
+                  [](const Argument& a) { return !a.encoding.empty(); }))
+    called.raw("encodings", json::array(encodings));
+  emit(called);
   try {
-    Value result = object.invoke(member, flags, arguments);
+    const Value result = object.invoke(member, flags, arguments);
+    const WireValue answer = encoder_.encode(result, object.dialect());
     auto w = line("return");
     w.text("object", fromUtf8(object.kind())).integer("id", object.id()).text("member", member);
-    w.raw("result", valueJson(result));
-    std::vector<std::string> out;
-    for (const Argument& a : arguments) {
-      if (a.isOut)
-        out.push_back(a.output ? valueJson(*a.output) : "null");
+    w.raw("result", valueJson(result)).text("encoding", fromUtf8(describe(answer)));
+    std::vector<std::string> out, outEncodings;
+    for (Argument& a : arguments) {
+      if (!a.isOut)
+        continue;
+      out.push_back(a.output ? valueJson(*a.output) : "null");
+      if (a.output)
+        a.reply = encoder_.encode(*a.output, object.dialect());
+      outEncodings.push_back(json::quote(fromUtf8(a.reply ? describe(*a.reply) : "")));
     }
     if (!out.empty())
-      w.raw("out", json::array(out));
+      w.raw("out", json::array(out)).raw("outEncodings", json::array(outEncodings));
     emit(w);
-    return result;
+    return answer;
   } catch (const AutomationError& e) {
     emit(line("fail")
              .text("object", fromUtf8(object.kind()))
@@ -591,14 +610,21 @@ bool Session::applyStep(const ScriptStep& step) {
       for (wchar_t c : step.text)
         typeKey(c);
       return true;
+    case StepKind::Dialect:
+      dialect_ = &dialectNamed(toUtf8(step.text));
+      emit(used("script").text("event", L"dialect"));
+      return true;
     case StepKind::SaveJson:
     case StepKind::SavePng: {
       ++nextStep_;
-      const std::string error =
-          step.kind == StepKind::SaveJson ? saveJson(step.text) : platform_.savePicture(step.text);
-      if (!error.empty()) {
+      try {
+        if (step.kind == StepKind::SaveJson)
+          saveJson(step.text);
+        else
+          platform_.savePicture(step.text);
+      } catch (const Error& e) {
         --nextStep_;
-        scriptError(step, error);
+        scriptError(step, e.what());
         return false;
       }
       emit(line("saved")
@@ -616,15 +642,14 @@ bool Session::applyStep(const ScriptStep& step) {
   }
 }
 
-std::string Session::saveJson(const std::wstring& path) {
+void Session::saveJson(const std::wstring& path) {
   std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
   if (!file)
-    return "cannot write " + toUtf8(path) + " (does its folder exist?)";
+    throw Error("cannot write " + toUtf8(path) + " (does its folder exist?)");
   file << saveDrawing(drawing_);
   file.close();
   if (!file)
-    return "writing " + toUtf8(path) + " failed";
-  return {};
+    throw Error("writing " + toUtf8(path) + " failed");
 }
 
 // --- what the window shows -------------------------------------------------------------------

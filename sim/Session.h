@@ -12,6 +12,7 @@
 #include "sim/Automation.h"
 #include "sim/CommandLine.h"
 #include "sim/Drawing.h"
+#include "sim/Encoding.h"
 #include "sim/Json.h"
 #include "sim/Script.h"
 
@@ -32,8 +33,8 @@ class HostPlatform {
   virtual void redraw() = 0;
   // Runs the host's messages until `done` holds: how a blocking ask waits for its user.
   virtual void waitUntil(const std::function<bool()>& done) = 0;
-  // Writes the window's picture as PNG; an error message, or empty on success.
-  virtual std::string savePicture(const std::wstring& path) = 0;
+  // Writes the window's picture as PNG; throws Error when it cannot.
+  virtual void savePicture(const std::wstring& path) = 0;
   virtual void close() = 0;
 };
 
@@ -65,10 +66,18 @@ class Session final : public CommandLineListener {
   // The host is up: the class object is registered and the window shown.
   void ready(const std::wstring& title);
 
+  // The dialect of the connections made from now on (canonical at first).
+  void setDialect(const Dialect& dialect) { dialect_ = &dialect; }
+  const Dialect& dialect() const { return *dialect_; }
+
   // Automation.
   ObjectRef createApplication();
-  Value call(AutomationObject& object, const std::wstring& member, int flags,
-             std::vector<Argument>& arguments);
+  // The DISPID of a member, 0 when the object has none (IDispatch::GetIDsOfNames).
+  int memberId(const AutomationObject& object, std::wstring_view name);
+  // Calls a member; the answer, and each out parameter's `reply`, in the object's dialect.
+  // Throws AutomationError.
+  WireValue call(AutomationObject& object, const std::wstring& member, int flags,
+                 std::vector<Argument>& arguments);
   int objectCreated(AutomationObject& object);
   void objectReleased(AutomationObject& object);
   int live() const { return live_; }
@@ -106,8 +115,8 @@ class Session final : public CommandLineListener {
   // The innermost request still open, if any.
   const Request* pending() const { return top(); }
 
-  // Saves the drawing as JSON; an error message, or empty on success.
-  std::string saveJson(const std::wstring& path);
+  // Saves the drawing as JSON; throws Error when it cannot.
+  void saveJson(const std::wstring& path);
 
   // CommandLineListener
   void echo(const std::wstring& line) override;
@@ -144,6 +153,8 @@ class Session final : public CommandLineListener {
   bool commandArrived_ = false;  // the string a wait-command step holds for has come
   LogSink& log_;
   HostPlatform& platform_;
+  const Dialect* dialect_ = &canonicalDialect();
+  Encoder encoder_;
   long long seq_ = 0;
   int live_ = 0;
   int nextObjectId_ = 1;

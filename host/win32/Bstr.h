@@ -1,8 +1,10 @@
 // An owned BSTR.
 #pragma once
 
-#include <oleauto.h>
+// windows.h first: oleauto.h needs its types.
 #include <windows.h>
+
+#include <oleauto.h>
 
 #include <string>
 #include <string_view>

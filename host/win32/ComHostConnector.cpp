@@ -14,12 +14,9 @@ HostRef<HostApplication> ComHostConnector::createApplication() {
   throwIfFailed(::CoCreateInstance(toGuid(CLSID_CoApplication), nullptr,
                                    CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
                                    created.putVoid()),
-                "CoCreateInstance(CoApplication)");
-  HRESULT status = S_OK;
-  ComRef<IDispatch> application =
-      created.query<IDispatch>(toGuid(IID_InanoCADApplication), &status);
-  throwIfFailed(status, "QueryInterface(InanoCADApplication)");
-  return wrapApplication(std::move(application));
+                L"CoCreateInstance(CoApplication)");
+  return wrapApplication(created.require<IDispatch>(toGuid(IID_InanoCADApplication),
+                                                    L"QueryInterface(InanoCADApplication)"));
 }
 
 }  // namespace orbelle::win32

@@ -3,30 +3,45 @@
 #include <memory>
 #include <utility>
 
+#include "host/Answer.h"
 #include "host/win32/ComStatus.h"
 #include "host/win32/Dispatch.h"
+#include "host/win32/VariantReading.h"
 
 namespace orbelle::win32 {
 
 namespace {
 
-ComRef<IDispatch> queried(const ComRef<IDispatch>& object, const Guid& iid, const char* what) {
-  HRESULT status = S_OK;
-  ComRef<IDispatch> result = object.query<IDispatch>(toGuid(iid), &status);
-  throwIfFailed(status, what);
-  return result;
+// Each reading names its member, so that a failure says which answer could not be read.
+ComRef<IDispatch> objectMember(IDispatch* object, std::wstring_view member) {
+  return dispatchOf(callByName(object, member).get(), member);
+}
+
+double numberMember(IDispatch* object, std::wstring_view member) {
+  return readNumber(answerOf(callByName(object, member).get()), member);
+}
+
+std::int32_t wholeNumberMember(IDispatch* object, std::wstring_view member) {
+  return readWholeNumber(answerOf(callByName(object, member).get()), member);
+}
+
+// Kept as received. Answers by reference arrive already taken as their values (the call helper
+// and GetEntity free what the proxy allocated); a reference left in one is copied out here.
+HostRef<HostValue> valueOf(const Variant& received, std::wstring_view member) {
+  return std::make_unique<ComValue>(Variant::dereferenced(received.get()), std::wstring(member));
 }
 
 // Points go back exactly as the host gave them.
-const Variant& hostPoint(const HostValue& value) {
+const Variant& hostPoint(const HostValue& value, std::wstring_view member) {
   const auto* point = dynamic_cast<const ComValue*>(&value);
   if (point == nullptr)
-    throwStatus(E_INVALIDARG, "a point that did not come from the host");
+    throwStatus(E_INVALIDARG, member, L"a point that did not come from the host");
   return point->variant();
 }
 
-HostRef<HostValue> valueOf(Variant value) {
-  return std::make_unique<ComValue>(std::move(value));
+ComRef<IDispatch> queried(const ComRef<IDispatch>& object, const Guid& iid,
+                          std::wstring_view what) {
+  return object.require<IDispatch>(toGuid(iid), what);
 }
 
 class ComEntity;
@@ -42,7 +57,6 @@ class ComObjectBase : public Interface {
 
  protected:
   IDispatch* object() const { return object_.get(); }
-  const ComRef<IDispatch>& reference() const { return object_; }
 
  private:
   ComRef<IDispatch> object_;
@@ -59,14 +73,16 @@ class ComEntityBase : public ComObjectBase<Interface> {
   using ComObjectBase<Interface>::ComObjectBase;
   using ComObjectBase<Interface>::object;
 
-  std::wstring objectName() override { return callByName(object(), L"ObjectName").toString(); }
+  std::wstring objectName() override {
+    return readText(answerOf(callByName(object(), L"ObjectName").get()), L"ObjectName");
+  }
   HostRef<HostObject> copy() override {
-    return std::make_unique<ComObject>(callByName(object(), L"Copy").toDispatch());
+    return std::make_unique<ComObject>(objectMember(object(), L"Copy"));
   }
   void rotate3D(const HostValue& point1, const HostValue& point2, double radians) override {
     const Variant angle(radians);
-    callByName(object(), L"Rotate3D", inArgument(hostPoint(point1)), inArgument(hostPoint(point2)),
-               inArgument(angle));
+    callByName(object(), L"Rotate3D", inArgument(hostPoint(point1, L"Rotate3D")),
+               inArgument(hostPoint(point2, L"Rotate3D")), inArgument(angle));
   }
   void update() override { callByName(object(), L"Update"); }
 };
@@ -80,48 +96,48 @@ class ComText final : public ComEntityBase<HostText> {
  public:
   using ComEntityBase::ComEntityBase;
 
-  std::int32_t alignment() override { return callByName(object(), L"Alignment").toInt32(); }
-  double height() override { return callByName(object(), L"Height").toDouble(); }
+  std::int32_t alignment() override { return wholeNumberMember(object(), L"Alignment"); }
+  double height() override { return numberMember(object(), L"Height"); }
   void setHeight(double value) override { putByName(object(), L"Height", Variant(value)); }
-  double rotation() override { return callByName(object(), L"Rotation").toDouble(); }
+  double rotation() override { return numberMember(object(), L"Rotation"); }
   void setRotation(double radians) override { putByName(object(), L"Rotation", Variant(radians)); }
   void setScaleFactor(double value) override {
     putByName(object(), L"ScaleFactor", Variant(value));
   }
-  double obliqueAngle() override { return callByName(object(), L"ObliqueAngle").toDouble(); }
+  double obliqueAngle() override { return numberMember(object(), L"ObliqueAngle"); }
   void setObliqueAngle(double radians) override {
     putByName(object(), L"ObliqueAngle", Variant(radians));
   }
   HostRef<HostValue> insertionPoint() override {
-    return valueOf(callByName(object(), L"InsertionPoint"));
+    return valueOf(callByName(object(), L"InsertionPoint"), L"InsertionPoint");
   }
   HostRef<HostValue> textAlignmentPoint() override {
-    return valueOf(callByName(object(), L"TextAlignmentPoint"));
+    return valueOf(callByName(object(), L"TextAlignmentPoint"), L"TextAlignmentPoint");
   }
 };
 
 template <class Interface>
 HostRef<HostEntity> ComObjectBase<Interface>::queryEntity() {
   return std::make_unique<ComEntity>(
-      queried(object_, IID_IAcadEntity, "QueryInterface(IAcadEntity)"));
+      queried(object_, IID_IAcadEntity, L"QueryInterface(IAcadEntity)"));
 }
 
 template <class Interface>
 HostRef<HostText> ComObjectBase<Interface>::queryText() {
-  return std::make_unique<ComText>(queried(object_, IID_IAcadText, "QueryInterface(IAcadText)"));
+  return std::make_unique<ComText>(queried(object_, IID_IAcadText, L"QueryInterface(IAcadText)"));
 }
 
 class ComSelection final : public HostSelection {
  public:
   explicit ComSelection(ComRef<IDispatch> selection) : selection_(std::move(selection)) {}
 
-  std::int32_t count() override { return callByName(selection_.get(), L"Count").toInt32(); }
+  std::int32_t count() override { return wholeNumberMember(selection_.get(), L"Count"); }
   HostRef<HostEntity> item(std::int32_t index) override {
     const Variant position(index);
     const ComRef<IDispatch> item =
-        callByName(selection_.get(), L"Item", inArgument(position)).toDispatch();
+        dispatchOf(callByName(selection_.get(), L"Item", inArgument(position)).get(), L"Item");
     return std::make_unique<ComEntity>(
-        queried(item, IID_IAcadEntity, "QueryInterface(IAcadEntity)"));
+        queried(item, IID_IAcadEntity, L"QueryInterface(IAcadEntity)"));
   }
   void clear() override { callByName(selection_.get(), L"Clear"); }
   void selectOnScreen() override {
@@ -137,7 +153,9 @@ class ComSelection final : public HostSelection {
 class ComState final : public HostState {
  public:
   explicit ComState(ComRef<IDispatch> state) : state_(std::move(state)) {}
-  bool isQuiescent() override { return callByName(state_.get(), L"IsQuiescent").toBool(); }
+  bool isQuiescent() override {
+    return readFlag(answerOf(callByName(state_.get(), L"IsQuiescent").get()), L"IsQuiescent");
+  }
 
  private:
   ComRef<IDispatch> state_;
@@ -147,8 +165,8 @@ class ComStateLink final : public HostStateLink {
  public:
   explicit ComStateLink(ComRef<IDispatch> link) : link_(std::move(link)) {}
   HostRef<HostState> getState() override {
-    const ComRef<IDispatch> state = callByName(link_.get(), L"GetState").toDispatch();
-    return std::make_unique<ComState>(queried(state, IID_IAcadState, "QueryInterface(IAcadState)"));
+    return std::make_unique<ComState>(queried(objectMember(link_.get(), L"GetState"),
+                                              IID_IAcadState, L"QueryInterface(IAcadState)"));
   }
 
  private:
@@ -166,12 +184,14 @@ class ComInput final : public HostInput {
   HostRef<HostValue> getPoint(const HostValue* basePoint, const std::wstring& prompt) override {
     const Variant missing = Variant::missing();
     const Variant text(prompt);
-    const Variant& base = basePoint != nullptr ? hostPoint(*basePoint) : missing;
-    return valueOf(callByName(utility_.get(), L"GetPoint", inArgument(base), inArgument(text)));
+    const Variant& base = basePoint != nullptr ? hostPoint(*basePoint, L"GetPoint") : missing;
+    return valueOf(callByName(utility_.get(), L"GetPoint", inArgument(base), inArgument(text)),
+                   L"GetPoint");
   }
   double getReal(const std::wstring& prompt) override {
     const Variant text(prompt);
-    return callByName(utility_.get(), L"GetReal", inArgument(text)).toDouble();
+    return readNumber(answerOf(callByName(utility_.get(), L"GetReal", inArgument(text)).get()),
+                      L"GetReal");
   }
   PickedEntity getEntity(const std::wstring& prompt) override {
     Variant object;
@@ -179,7 +199,8 @@ class ComInput final : public HostInput {
     const Variant text(prompt);
     callByName(utility_.get(), L"GetEntity", outArgument(object), outArgument(point),
                inArgument(text));
-    return {valueOf(std::move(object)), valueOf(std::move(point))};
+    return {valueOf(Variant::received(std::move(object)), L"GetEntity"),
+            valueOf(Variant::received(std::move(point)), L"GetEntity")};
   }
 
  private:
@@ -191,20 +212,19 @@ class ComDocument final : public HostDocument {
   explicit ComDocument(ComRef<IDispatch> document) : document_(std::move(document)) {}
 
   HostRef<HostSelection> selectionSet() override {
-    return std::make_unique<ComSelection>(
-        callByName(document_.get(), L"ActiveSelectionSet").toDispatch());
+    return std::make_unique<ComSelection>(objectMember(document_.get(), L"ActiveSelectionSet"));
   }
   HostRef<HostInput> utility() override {
-    const ComRef<IDispatch> utility = callByName(document_.get(), L"Utility").toDispatch();
-    return std::make_unique<ComInput>(
-        queried(utility, IID_InanoCADUtility, "QueryInterface(InanoCADUtility)"));
+    return std::make_unique<ComInput>(queried(objectMember(document_.get(), L"Utility"),
+                                              IID_InanoCADUtility,
+                                              L"QueryInterface(InanoCADUtility)"));
   }
   void sendCommand(const std::wstring& text) override {
     const Variant command(text);
     callByName(document_.get(), L"SendCommand", inArgument(command));
   }
   HostRef<HostStateLink> application() override {
-    return std::make_unique<ComStateLink>(callByName(document_.get(), L"Application").toDispatch());
+    return std::make_unique<ComStateLink>(objectMember(document_.get(), L"Application"));
   }
 
  private:
@@ -216,16 +236,11 @@ class ComApplication final : public HostApplication {
   explicit ComApplication(ComRef<IDispatch> application) : application_(std::move(application)) {}
 
   HostRef<HostDocument> activeDocument() override {
-    return std::make_unique<ComDocument>(
-        callByName(application_.get(), L"ActiveDocument").toDispatch());
+    return std::make_unique<ComDocument>(objectMember(application_.get(), L"ActiveDocument"));
   }
+  // Any 32- or 64-bit integer, signed or not; only the low 32 bits are a window handle.
   std::uint32_t mainWindowHandle() override {
-    // A host may answer VT_I4 or VT_I8; only the low 32 bits are a window handle.
-    const Variant handle = callByName(application_.get(), L"HWND");
-    Variant wide;
-    throwIfFailed(::VariantChangeType(wide.put(), const_cast<VARIANT*>(&handle.get()), 0, VT_I8),
-                  "VariantChangeType(HWND)");
-    return static_cast<std::uint32_t>(wide.get().llVal);
+    return readWindowHandle(answerOf(callByName(application_.get(), L"HWND").get()), L"HWND");
   }
 
  private:
@@ -234,8 +249,16 @@ class ComApplication final : public HostApplication {
 
 }  // namespace
 
+bool ComValue::isEmpty() const {
+  return answerOf(value_.get()).kind == Answer::Kind::Empty;
+}
+
+double ComValue::element(int index) const {
+  return readCoordinate(answerOf(value_.get()), index, member_);
+}
+
 HostRef<HostObject> ComValue::asObject() const {
-  return std::make_unique<ComObject>(value_.toDispatch());
+  return std::make_unique<ComObject>(dispatchOf(value_.get(), member_));
 }
 
 HostRef<HostApplication> wrapApplication(ComRef<IDispatch> application) {

@@ -1,9 +1,12 @@
 // The host's object model over IDispatch: each object is queried for the interface ID that
-// qualifies it, and its members are then called by name.
+// qualifies it, and its members are then called by name. What the host answers is read by its
+// meaning (host/Answer.h), whatever VARIANT type carries it.
 #pragma once
 
 #include <oaidl.h>
 #include <windows.h>
+
+#include <string>
 
 #include "host/nanoCAD_TLB.h"
 #include "host/win32/ComRef.h"
@@ -14,17 +17,20 @@ namespace orbelle::win32 {
 // The application object, already queried for InanoCADApplication.
 HostRef<HostApplication> wrapApplication(ComRef<IDispatch> application);
 
-// A host value as the host returned it; what a point is when it goes back to the host.
+// A host value as the host returned it (through VT_BYREF: what it referred to, copied), and
+// the member that returned it; what a point is when it goes back to the host.
 class ComValue final : public HostValue {
  public:
-  explicit ComValue(Variant value) : value_(std::move(value)) {}
-  bool isEmpty() const override { return value_.isEmpty(); }
-  double element(int index) const override { return value_.element(index); }
+  ComValue(Variant value, std::wstring member)
+      : value_(std::move(value)), member_(std::move(member)) {}
+  bool isEmpty() const override;
+  double element(int index) const override;
   HostRef<HostObject> asObject() const override;
   const Variant& variant() const { return value_; }
 
  private:
   Variant value_;
+  std::wstring member_;
 };
 
 }  // namespace orbelle::win32

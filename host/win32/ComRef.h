@@ -4,7 +4,10 @@
 #include <unknwn.h>
 #include <windows.h>
 
+#include <string_view>
 #include <utility>
+
+#include "host/win32/ComStatus.h"
 
 namespace orbelle::win32 {
 
@@ -57,12 +60,25 @@ class ComRef {
   template <class U>
   ComRef<U> query(const IID& iid, HRESULT* status = nullptr) const {
     ComRef<U> result;
-    const HRESULT hr =
-        pointer_ == nullptr ? E_POINTER : pointer_->QueryInterface(iid, result.putVoid());
+    HRESULT hr = pointer_ == nullptr ? E_POINTER : pointer_->QueryInterface(iid, result.putVoid());
+    // A success without an object is no object either.
+    if (SUCCEEDED(hr) && !result)
+      hr = E_NOINTERFACE;
     if (status != nullptr)
       *status = hr;
+    // A failed query must leave no object; whatever a faulty one left there is not ours.
     if (FAILED(hr))
-      result.reset();
+      static_cast<void>(result.detach());
+    return result;
+  }
+
+  // QueryInterface for `iid`; throws HostError naming `what` ("QueryInterface(IAcadText)")
+  // when the object lacks it.
+  template <class U>
+  ComRef<U> require(const IID& iid, std::wstring_view what) const {
+    HRESULT status = S_OK;
+    ComRef<U> result = query<U>(iid, &status);
+    throwIfFailed(status, what);
     return result;
   }
 

@@ -1,13 +1,12 @@
 #include "host/win32/ComStatus.h"
 
-#include <cstdio>
+#include <string>
 
 namespace orbelle::win32 {
 
-void throwStatus(HRESULT status, const std::string& what) {
-  char code[16];
-  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(status));
-  throw HostError(static_cast<std::int32_t>(status), what + " failed: " + code);
+void throwStatus(HRESULT status, std::wstring_view member, std::wstring_view description) {
+  throw HostError(static_cast<std::int32_t>(status), std::wstring(member),
+                  std::wstring(description));
 }
 
 }  // namespace orbelle::win32

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
-#include <string>
+#include <string_view>
 
 #include "host/Guid.h"
 #include "host/HostError.h"
@@ -24,11 +24,14 @@ inline Guid fromGuid(const GUID& guid) {
   return result;
 }
 
-[[noreturn]] void throwStatus(HRESULT status, const std::string& what);
+// `member` names what was called ("GetPoint", "QueryInterface(IAcadText)"); `description` is
+// the host's word on it, if any.
+[[noreturn]] void throwStatus(HRESULT status, std::wstring_view member,
+                              std::wstring_view description = {});
 
-inline void throwIfFailed(HRESULT status, const char* what) {
+inline void throwIfFailed(HRESULT status, std::wstring_view member) {
   if (FAILED(status))
-    throwStatus(status, what);
+    throwStatus(status, member);
 }
 
 }  // namespace orbelle::win32

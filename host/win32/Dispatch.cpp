@@ -1,6 +1,7 @@
 #include "host/win32/Dispatch.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/win32/Bstr.h"
@@ -22,21 +23,14 @@ struct ExceptionInfo : EXCEPINFO {
   ExceptionInfo& operator=(const ExceptionInfo&) = delete;
 };
 
-std::string narrow(std::wstring_view text) {
-  std::string result;
-  for (wchar_t c : text)
-    result += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
-  return result;
-}
-
 DISPID memberId(IDispatch* object, std::wstring_view member) {
   if (object == nullptr)
-    throwStatus(E_POINTER, "call on a null object");
+    throwStatus(E_POINTER, member, L"called on a null object");
   std::wstring name(member);
   LPOLESTR names[] = {name.data()};
   DISPID id = DISPID_UNKNOWN;
   throwIfFailed(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id),
-                ("GetIDsOfNames(" + narrow(member) + ")").c_str());
+                L"GetIDsOfNames(" + name + L")");
   return id;
 }
 
@@ -54,20 +48,19 @@ Variant invoke(IDispatch* object, std::wstring_view member, WORD flags,
       object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
                      namedArgument != nullptr ? nullptr : result.put(), &exception, &badArgument);
   if (FAILED(status)) {
-    std::string what = narrow(member);
     HRESULT reported = status;
+    std::wstring description;
     if (status == DISP_E_EXCEPTION) {
+      // A server may leave the details to be filled in only when someone asks.
       if (exception.pfnDeferredFillIn != nullptr)
         exception.pfnDeferredFillIn(&exception);
       if (FAILED(exception.scode))
         reported = exception.scode;
-      if (exception.bstrDescription != nullptr) {
-        what += " (" + narrow(Bstr::toWstring(exception.bstrDescription)) + ")";
-      }
+      description = Bstr::toWstring(exception.bstrDescription);
     }
-    throwStatus(reported, what);
+    throwStatus(reported, member, description);
   }
-  return result;
+  return Variant::received(std::move(result));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "host/win32/ComStatus.h"
+#include "host/win32/VariantReading.h"
 
 namespace orbelle::win32 {
 
@@ -13,7 +14,7 @@ namespace {
 class ArrayLock {
  public:
   explicit ArrayLock(SAFEARRAY* array) : array_(array) {
-    throwIfFailed(::SafeArrayLock(array_), "SafeArrayLock");
+    throwIfFailed(::SafeArrayLock(array_), L"SafeArrayLock");
   }
   ~ArrayLock() { ::SafeArrayUnlock(array_); }
   ArrayLock(const ArrayLock&) = delete;
@@ -23,12 +24,6 @@ class ArrayLock {
   SAFEARRAY* array_;
 };
 
-Variant coerced(const VARIANT& source, VARTYPE type, const char* what) {
-  Variant result;
-  throwIfFailed(::VariantChangeType(result.put(), const_cast<VARIANT*>(&source), 0, type), what);
-  return result;
-}
-
 }  // namespace
 
 Variant::Variant(std::wstring_view text) : Variant() {
@@ -36,7 +31,7 @@ Variant::Variant(std::wstring_view text) : Variant() {
   value_.bstrVal = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
   if (value_.bstrVal == nullptr) {
     value_.vt = VT_EMPTY;
-    throwStatus(E_OUTOFMEMORY, "SysAllocStringLen");
+    throwStatus(E_OUTOFMEMORY, L"SysAllocStringLen");
   }
 }
 
@@ -69,7 +64,7 @@ Variant Variant::dispatch(IDispatch* object) {
 Variant Variant::doubles(std::span<const double> numbers) {
   SAFEARRAY* array = ::SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(numbers.size()));
   if (array == nullptr)
-    throwStatus(E_OUTOFMEMORY, "SafeArrayCreateVector");
+    throwStatus(E_OUTOFMEMORY, L"SafeArrayCreateVector");
   Variant result;
   result.value_.vt = VT_ARRAY | VT_R8;
   result.value_.parray = array;
@@ -95,8 +90,37 @@ Variant Variant::adopt(VARIANT& source) {
   return result;
 }
 
+Variant Variant::dereferenced(const VARIANT& source) {
+  Variant result;
+  throwIfFailed(::VariantCopyInd(result.put(), const_cast<VARIANT*>(&source)), L"VariantCopyInd");
+  return result;
+}
+
+Variant Variant::received(Variant answer) {
+  const VARTYPE type = answer.type();
+  if ((type & VT_BYREF) == 0 || answer.get().byref == nullptr)
+    return answer;  // a broken reference stays as it came, for the reading to refuse
+  VARIANT raw = answer.detach();
+  Variant value;
+  const HRESULT copied = ::VariantCopyInd(value.put(), &raw);
+  void* target = raw.byref;
+  if ((type & VT_ARRAY) != 0) {
+    ::SafeArrayDestroy(*raw.pparray);
+  } else if (type == (VT_BYREF | VT_BSTR)) {
+    ::SysFreeString(*raw.pbstrVal);
+  } else if (type == (VT_BYREF | VT_DISPATCH) || type == (VT_BYREF | VT_UNKNOWN)) {
+    if (*raw.ppunkVal != nullptr)
+      (*raw.ppunkVal)->Release();
+  } else if (type == (VT_BYREF | VT_VARIANT)) {
+    received(adopt(*raw.pvarVal));  // the VARIANT referred to, and what it refers to in turn
+  }
+  ::CoTaskMemFree(target);
+  throwIfFailed(copied, L"VariantCopyInd");
+  return value;
+}
+
 Variant::Variant(const Variant& other) : Variant() {
-  throwIfFailed(::VariantCopy(&value_, const_cast<VARIANT*>(&other.value_)), "VariantCopy");
+  throwIfFailed(::VariantCopy(&value_, const_cast<VARIANT*>(&other.value_)), L"VariantCopy");
 }
 
 Variant& Variant::operator=(const Variant& other) {
@@ -121,77 +145,8 @@ VARIANT* Variant::put() {
   return &value_;
 }
 
-std::wstring Variant::toString() const {
-  const Variant text = coerced(value_, VT_BSTR, "VariantChangeType(VT_BSTR)");
-  const BSTR bstr = text.get().bstrVal;
-  return bstr == nullptr ? std::wstring() : std::wstring(bstr, ::SysStringLen(bstr));
-}
-
-double Variant::toDouble() const {
-  if (value_.vt == VT_R8)
-    return value_.dblVal;
-  return coerced(value_, VT_R8, "VariantChangeType(VT_R8)").get().dblVal;
-}
-
-std::int32_t Variant::toInt32() const {
-  if (value_.vt == VT_I4)
-    return value_.lVal;
-  return coerced(value_, VT_I4, "VariantChangeType(VT_I4)").get().lVal;
-}
-
-bool Variant::toBool() const {
-  if (value_.vt == VT_BOOL)
-    return value_.boolVal != VARIANT_FALSE;
-  return coerced(value_, VT_BOOL, "VariantChangeType(VT_BOOL)").get().boolVal != VARIANT_FALSE;
-}
-
-ComRef<IDispatch> Variant::toDispatch() const {
-  const VARIANT* value = &value_;
-  if (value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal != nullptr)
-    value = value->pvarVal;
-  if (value->vt == VT_DISPATCH && value->pdispVal != nullptr) {
-    return ComRef<IDispatch>::share(value->pdispVal);
-  }
-  if (value->vt == VT_UNKNOWN && value->punkVal != nullptr) {
-    HRESULT status = S_OK;
-    auto object = ComRef<IUnknown>::share(value->punkVal).query<IDispatch>(IID_IDispatch, &status);
-    throwIfFailed(status, "QueryInterface(IDispatch)");
-    return object;
-  }
-  throwStatus(DISP_E_TYPEMISMATCH, "a dispatch object was expected");
-}
-
 double Variant::element(long index) const {
-  const VARIANT* value = &value_;
-  if (value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal != nullptr)
-    value = value->pvarVal;
-  if ((value->vt & VT_ARRAY) == 0)
-    throwStatus(DISP_E_TYPEMISMATCH, "an array was expected");
-  SAFEARRAY* array = (value->vt & VT_BYREF) != 0 ? *value->pparray : value->parray;
-  if (array == nullptr || ::SafeArrayGetDim(array) != 1) {
-    throwStatus(DISP_E_TYPEMISMATCH, "a one-dimensional array was expected");
-  }
-  const VARTYPE elementType = value->vt & VT_TYPEMASK;
-  if (elementType == VT_R8) {
-    double number = 0;
-    throwIfFailed(::SafeArrayGetElement(array, &index, &number), "SafeArrayGetElement");
-    return number;
-  }
-  if (elementType == VT_VARIANT) {
-    Variant item;
-    throwIfFailed(::SafeArrayGetElement(array, &index, item.put()), "SafeArrayGetElement");
-    return item.toDouble();
-  }
-  // Any other element type: read it raw into a variant of that type, then convert.
-  Variant item;
-  VARIANT* raw = item.put();
-  if (::SafeArrayGetElemsize(array) > sizeof raw->llVal || elementType == VT_BSTR ||
-      elementType == VT_DISPATCH || elementType == VT_UNKNOWN || elementType == VT_RECORD) {
-    throwStatus(DISP_E_TYPEMISMATCH, "an array of numbers was expected");
-  }
-  throwIfFailed(::SafeArrayGetElement(array, &index, &raw->llVal), "SafeArrayGetElement");
-  raw->vt = elementType;
-  return item.toDouble();
+  return readCoordinate(answerOf(value_), static_cast<int>(index), L"point");
 }
 
 VARIANT inArgument(const Variant& value) {

@@ -1,4 +1,4 @@
-// An owned VARIANT, with the conversions the host link needs. Conversions throw HostError.
+// An owned VARIANT. What a host's answer means is read through host/win32/VariantReading.h.
 #pragma once
 
 #include <oaidl.h>
@@ -26,6 +26,15 @@ class Variant {
   static Variant missing();
   // Takes over a VARIANT the caller owns; `source` is left empty.
   static Variant adopt(VARIANT& source);
+  // A copy of what `source` holds, looking through VT_BYREF: the referenced value belongs to
+  // its sender and need not outlive the call that handed it over.
+  static Variant dereferenced(const VARIANT& source);
+  // An answer as Invoke handed it over (a result, or what an out parameter received). The
+  // target of a VT_BYREF answer was allocated for the receiver: across processes COM's proxy
+  // unmarshals it so, with an object reference, a BSTR or an array in it, and nothing else
+  // frees it (VariantClear leaves a target alone). So its value is copied out and the target
+  // freed as the marshaler frees one: what it holds, then itself with CoTaskMemFree.
+  static Variant received(Variant answer);
 
   Variant(const Variant& other);
   Variant& operator=(const Variant& other);
@@ -44,13 +53,7 @@ class Variant {
   VARTYPE type() const { return value_.vt; }
   bool isEmpty() const { return value_.vt == VT_EMPTY; }
 
-  std::wstring toString() const;
-  double toDouble() const;
-  std::int32_t toInt32() const;
-  bool toBool() const;
-  // A dispatch reference (also from VT_UNKNOWN); throws when none or null.
-  ComRef<IDispatch> toDispatch() const;
-  // Element `index` of a one-dimensional array (own index base), as a double.
+  // Element `index` of a point, counted from the array's lower bound; throws HostError.
   double element(long index) const;
 
  private:

@@ -73,4 +73,10 @@ void Win32Desktop::processMessages() {
   }
 }
 
+// A debug-output viewer shows each string as it comes; the line break keeps a debugger's output
+// window, which does not add one, to one failure a line.
+void Win32Desktop::debugOutput(const std::wstring& line) {
+  ::OutputDebugStringW((line + L"\n").c_str());
+}
+
 }  // namespace orbelle::win32

@@ -19,6 +19,7 @@ class Win32Desktop final : public Desktop {
   std::uint32_t tickCount() override;
   LocalTime localTime() override;
   void processMessages() override;
+  void debugOutput(const std::wstring& line) override;
 };
 
 }  // namespace orbelle::win32

@@ -7,8 +7,6 @@
 
 namespace orbelle::sim::win32 {
 
-using orbelle::win32::ComRef;
-
 namespace {
 
 // COM objects die through Release, never through a base pointer's destructor.
@@ -44,7 +42,7 @@ class ClassFactory final : public IClassFactory {
     if (outer != nullptr)
       return CLASS_E_NOAGGREGATION;
     try {
-      const ComRef<IDispatch> application = wrapObject(session_, session_.createApplication());
+      const ComPtr<IDispatch> application = wrapObject(session_, session_.createApplication());
       return application->QueryInterface(iid, out);
     } catch (...) {
       return E_OUTOFMEMORY;
@@ -62,8 +60,8 @@ class ClassFactory final : public IClassFactory {
 
 }  // namespace
 
-ComRef<IClassFactory> makeClassFactory(Session& session) {
-  return ComRef<IClassFactory>::adopt(new ClassFactory(session));
+ComPtr<IClassFactory> makeClassFactory(Session& session) {
+  return ComPtr<IClassFactory>::adopt(new ClassFactory(session));
 }
 
 }  // namespace orbelle::sim::win32

@@ -4,7 +4,7 @@
 #include <unknwn.h>
 #include <windows.h>
 
-#include "host/win32/ComRef.h"
+#include "sim/win32/ComPtr.h"
 
 namespace orbelle::sim {
 class Session;
@@ -12,6 +12,6 @@ class Session;
 
 namespace orbelle::sim::win32 {
 
-orbelle::win32::ComRef<IClassFactory> makeClassFactory(Session& session);
+ComPtr<IClassFactory> makeClassFactory(Session& session);
 
 }  // namespace orbelle::sim::win32

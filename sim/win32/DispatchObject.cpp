@@ -4,116 +4,16 @@
 #include <new>
 #include <vector>
 
-#include "host/win32/Bstr.h"
-#include "host/win32/ComStatus.h"
-#include "host/win32/Variant.h"
 #include "sim/Session.h"
+#include "sim/win32/Identifiers.h"
+#include "sim/win32/VariantCodec.h"
 
 namespace orbelle::sim::win32 {
 
-using orbelle::win32::Bstr;
-using orbelle::win32::ComRef;
-using orbelle::win32::toGuid;
-using orbelle::win32::Variant;
-
 namespace {
 
-// VARIANT -> Value: what the portable objects take.
-Value valueOf(const VARIANT& source) {
-  const VARIANT* v = &source;
-  if (v->vt == (VT_BYREF | VT_VARIANT))
-    v = v->pvarVal;
-  if (v == nullptr)
-    return {};
-  const VARTYPE type = v->vt;
-  const bool byRef = (type & VT_BYREF) != 0;
-  switch (type & ~VT_BYREF) {
-    case VT_EMPTY:
-    case VT_NULL:
-      return {};
-    case VT_ERROR:
-      if ((byRef ? *v->pscode : v->scode) == DISP_E_PARAMNOTFOUND)
-        return Missing{};
-      return {};
-    case VT_BOOL:
-      return (byRef ? *v->pboolVal : v->boolVal) != VARIANT_FALSE;
-    case VT_I2:
-      return static_cast<std::int32_t>(byRef ? *v->piVal : v->iVal);
-    case VT_I4:
-      return static_cast<std::int32_t>(byRef ? *v->plVal : v->lVal);
-    case VT_UI1:
-      return static_cast<std::int32_t>(byRef ? *v->pbVal : v->bVal);
-    case VT_R4:
-      return static_cast<double>(byRef ? *v->pfltVal : v->fltVal);
-    case VT_R8:
-      return byRef ? *v->pdblVal : v->dblVal;
-    case VT_BSTR:
-      return Bstr::toWstring(byRef ? *v->pbstrVal : v->bstrVal);
-    case VT_DISPATCH:
-    case VT_UNKNOWN:
-      return Foreign{};
-    default:
-      break;
-  }
-  if ((type & VT_ARRAY) != 0) {
-    // A point: a one-dimensional array of numbers.
-    SAFEARRAY* array = byRef ? *v->pparray : v->parray;
-    if (array == nullptr || ::SafeArrayGetDim(array) != 1)
-      throw AutomationError(kTypeMismatch, L"a one-dimensional array was expected", false);
-    LONG low = 0, high = -1;
-    ::SafeArrayGetLBound(array, 1, &low);
-    ::SafeArrayGetUBound(array, 1, &high);
-    std::vector<double> numbers;
-    // Read through the toolkit's element access, which converts any numeric element type. The
-    // array is only borrowed: adopted into a Variant and detached again, never cleared.
-    VARIANT holder;
-    ::VariantInit(&holder);
-    holder.vt = static_cast<VARTYPE>(type & ~VT_BYREF);
-    holder.parray = array;
-    Variant borrowed = Variant::adopt(holder);
-    bool numeric = true;
-    try {
-      for (LONG i = low; i <= high; ++i)
-        numbers.push_back(borrowed.element(i));
-    } catch (const HostError&) {
-      numeric = false;
-    }
-    holder = borrowed.detach();
-    if (!numeric)
-      throw AutomationError(kTypeMismatch, L"an array of numbers was expected", false);
-    return numbers;
-  }
-  throw AutomationError(kTypeMismatch, L"an argument of an unsupported type", false);
-}
-
-VARIANT variantOf(Session& session, const Value& value) {
-  return std::visit(
-      [&](const auto& v) -> VARIANT {
-        using T = std::decay_t<decltype(v)>;
-        if constexpr (std::is_same_v<T, bool>) {
-          return Variant::boolean(v).detach();
-        } else if constexpr (std::is_same_v<T, std::int32_t> || std::is_same_v<T, double>) {
-          return Variant(v).detach();
-        } else if constexpr (std::is_same_v<T, std::wstring>) {
-          return Variant(std::wstring_view(v)).detach();
-        } else if constexpr (std::is_same_v<T, std::vector<double>>) {
-          return Variant::doubles(v).detach();
-        } else if constexpr (std::is_same_v<T, ObjectRef>) {
-          if (!v)
-            return Variant().detach();
-          ComRef<IDispatch> object = wrapObject(session, v);
-          VARIANT out;
-          ::VariantInit(&out);
-          out.vt = VT_DISPATCH;
-          out.pdispVal = object.detach();
-          return out;
-        } else if constexpr (std::is_same_v<T, Missing>) {
-          return Variant::missing().detach();
-        } else {
-          return Variant().detach();
-        }
-      },
-      value);
+BSTR allocateText(const std::wstring& text) {
+  return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
 // COM objects die through Release, never through a base pointer's destructor.
@@ -130,8 +30,8 @@ class DispatchObject final : public IDispatch {
       return E_POINTER;
     *out = nullptr;
     bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch);
-    for (const Guid& g : object_->interfaces())
-      known = known || IsEqualIID(iid, toGuid(g));
+    for (const Interface which : object_->interfaces())
+      known = known || IsEqualIID(iid, interfaceId(which));
     if (!known)
       return E_NOINTERFACE;
     AddRef();
@@ -162,7 +62,7 @@ class DispatchObject final : public IDispatch {
     if (names == nullptr || ids == nullptr || count == 0)
       return E_INVALIDARG;
     HRESULT status = S_OK;
-    const int id = object_->memberId(names[0] != nullptr ? names[0] : L"");
+    const int id = session_.memberId(*object_, names[0] != nullptr ? names[0] : L"");
     ids[0] = id == 0 ? DISPID_UNKNOWN : id;
     if (id == 0)
       status = DISP_E_UNKNOWNNAME;
@@ -203,46 +103,42 @@ class DispatchObject final : public IDispatch {
     // IDispatch passes arguments last to first.
     std::vector<Argument> arguments;
     for (UINT i = parameters->cArgs; i > 0; --i) {
-      const VARIANT& raw = parameters->rgvarg[i - 1];
-      Argument argument;
       try {
-        argument.value = valueOf(raw);
+        arguments.push_back(argumentFrom(readVariant(parameters->rgvarg[i - 1])));
       } catch (const AutomationError& e) {
         if (badArgument != nullptr)
           *badArgument = i - 1;
         return e.status();
       }
-      argument.isOut = raw.vt == (VT_BYREF | VT_VARIANT);
-      arguments.push_back(std::move(argument));
     }
     const int portableFlags = (flags & DISPATCH_METHOD ? kMethod : 0) |
                               (flags & DISPATCH_PROPERTYGET ? kGet : 0) | (put ? kPut : 0);
-    Value value;
+    WireValue answer;
     try {
-      value = session_.call(*object_, member, portableFlags, arguments);
+      answer = session_.call(*object_, member, portableFlags, arguments);
     } catch (const AutomationError& e) {
       if (!e.exception())
         return e.status();
       if (exception != nullptr) {
         *exception = EXCEPINFO{};
         exception->scode = e.status();
-        exception->bstrSource = Bstr(L"nanoCAD").detach();
-        exception->bstrDescription = Bstr(e.description()).detach();
+        exception->bstrSource = allocateText(L"nanoCAD");
+        exception->bstrDescription = allocateText(e.description());
       }
       return DISP_E_EXCEPTION;
     }
-    // Out parameters, in the caller's order.
+    // Out parameters, in the caller's order; they and the result now belong to the caller.
     std::size_t index = 0;
     for (UINT i = parameters->cArgs; i > 0; --i, ++index) {
       VARIANT& raw = parameters->rgvarg[i - 1];
-      if (raw.vt == (VT_BYREF | VT_VARIANT) && raw.pvarVal != nullptr && arguments[index].output) {
+      if (raw.vt == (VT_BYREF | VT_VARIANT) && raw.pvarVal != nullptr && arguments[index].reply) {
         ::VariantClear(raw.pvarVal);
-        *raw.pvarVal = variantOf(session_, *arguments[index].output);
+        *raw.pvarVal = makeVariant(session_, *arguments[index].reply);
       }
     }
     if (result != nullptr && !put) {
       ::VariantInit(result);
-      *result = variantOf(session_, value);
+      *result = makeVariant(session_, answer);
     }
     return S_OK;
   }
@@ -256,8 +152,8 @@ class DispatchObject final : public IDispatch {
 
 }  // namespace
 
-ComRef<IDispatch> wrapObject(Session& session, ObjectRef object) {
-  return ComRef<IDispatch>::adopt(new DispatchObject(session, std::move(object)));
+ComPtr<IDispatch> wrapObject(Session& session, ObjectRef object) {
+  return ComPtr<IDispatch>::adopt(new DispatchObject(session, std::move(object)));
 }
 
 }  // namespace orbelle::sim::win32

@@ -5,12 +5,12 @@
 #include <oaidl.h>
 #include <windows.h>
 
-#include "host/win32/ComRef.h"
 #include "sim/Automation.h"
+#include "sim/win32/ComPtr.h"
 
 namespace orbelle::sim::win32 {
 
 // A new COM object for `object`, owning it.
-orbelle::win32::ComRef<IDispatch> wrapObject(Session& session, ObjectRef object);
+ComPtr<IDispatch> wrapObject(Session& session, ObjectRef object);
 
 }  // namespace orbelle::sim::win32

@@ -195,7 +195,7 @@ HostWindow::~HostWindow() {
     ::DestroyWindow(window_);
 }
 
-std::string HostWindow::create(const std::wstring& title, int showCommand) {
+void HostWindow::create(const std::wstring& title, int showCommand) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
@@ -206,14 +206,13 @@ std::string HostWindow::create(const std::wstring& title, int showCommand) {
   windowClass.hCursor = ::LoadCursorW(nullptr, IDC_CROSS);
   windowClass.lpszClassName = kClassName;
   if (::RegisterClassExW(&windowClass) == 0)
-    return "RegisterClassEx failed";
+    throw Error("RegisterClassEx failed");
   window_ = ::CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                               CW_USEDEFAULT, 1000, 700, nullptr, nullptr, instance, this);
   if (window_ == nullptr)
-    return "CreateWindowEx failed";
+    throw Error("CreateWindowEx failed");
   ::ShowWindow(window_, showCommand);
   ::UpdateWindow(window_);
-  return {};
 }
 
 std::int64_t HostWindow::windowHandle() {
@@ -245,12 +244,12 @@ void HostWindow::close() {
     ::PostMessageW(window_, WM_CLOSE, 0, 0);
 }
 
-std::string HostWindow::savePicture(const std::wstring& path) {
+void HostWindow::savePicture(const std::wstring& path) {
   RECT client{};
   ::GetClientRect(window_, &client);
   const int width = client.right - client.left, height = client.bottom - client.top;
   if (width <= 0 || height <= 0)
-    return "the window has no area to take a picture of";
+    throw Error("the window has no area to take a picture of");
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -262,7 +261,8 @@ std::string HostWindow::savePicture(const std::wstring& path) {
   const GdiObject bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   const MemoryDc dc(::CreateCompatibleDC(nullptr));
   if (!bitmap || !dc || bits == nullptr)
-    return "could not make a bitmap of " + std::to_string(width) + "x" + std::to_string(height);
+    throw Error("could not make a bitmap of " + std::to_string(width) + "x" +
+                std::to_string(height));
   {
     Selected selected(dc.get(), bitmap.get());
     paint(dc.get(), client);
@@ -277,9 +277,10 @@ std::string HostWindow::savePicture(const std::wstring& path) {
   }
   std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
   if (!file)
-    return "cannot write " + toUtf8(path) + " (does its folder exist?)";
+    throw Error("cannot write " + toUtf8(path) + " (does its folder exist?)");
   file << encodePng(width, height, rgb);
-  return file ? std::string() : "writing " + toUtf8(path) + " failed";
+  if (!file)
+    throw Error("writing " + toUtf8(path) + " failed");
 }
 
 LRESULT CALLBACK HostWindow::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {

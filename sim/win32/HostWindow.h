@@ -21,15 +21,15 @@ class HostWindow final : public HostPlatform {
 
   void attach(Session& session);
   void detach();
-  // Creates and shows the window; an error message, or empty on success.
-  std::string create(const std::wstring& title, int showCommand);
+  // Creates and shows the window; throws Error when it cannot.
+  void create(const std::wstring& title, int showCommand);
   HWND handle() const { return window_; }
 
   // HostPlatform
   std::int64_t windowHandle() override;
   void redraw() override;
   void waitUntil(const std::function<bool()>& done) override;
-  std::string savePicture(const std::wstring& path) override;
+  void savePicture(const std::wstring& path) override;
   void close() override;
 
  private:

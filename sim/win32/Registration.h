@@ -6,8 +6,8 @@
 
 namespace orbelle::sim::win32 {
 
-// Each returns an empty string on success, otherwise what failed.
-std::string registerServer(const std::wstring& exePath);
-std::string unregisterServer();
+// Each throws Error saying what failed.
+void registerServer(const std::wstring& exePath);
+void unregisterServer();
 
 }  // namespace orbelle::sim::win32

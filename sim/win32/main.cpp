@@ -10,19 +10,20 @@
 #include <sstream>
 #include <vector>
 
-#include "host/nanoCAD_TLB.h"
-#include "host/win32/ComRef.h"
-#include "host/win32/ComStatus.h"
 #include "sim/DrawingJson.h"
+#include "sim/Encoding.h"
+#include "sim/Error.h"
 #include "sim/Json.h"
 #include "sim/Options.h"
 #include "sim/Script.h"
 #include "sim/Session.h"
 #include "sim/win32/ClassFactory.h"
+#include "sim/win32/ComPtr.h"
 #include "sim/win32/Console.h"
 #include "sim/win32/HostWindow.h"
+#include "sim/win32/Identifiers.h"
 #include "sim/win32/Registration.h"
-#include "ui/win32/ProgramPath.h"
+#include "ui/ProgramPath.h"
 
 namespace {
 
@@ -47,11 +48,18 @@ std::vector<std::wstring> arguments() {
   return out;
 }
 
-// The whole file, or an error naming it.
+// However long: the buffer grows as the palette's does (the reader is portable, the call is ours).
+std::wstring exePath() {
+  return orbelle::ui::readWhole([](wchar_t* buffer, std::size_t size) -> std::size_t {
+    return ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(size));
+  });
+}
+
+// The whole file, or an Error naming it.
 std::string readFile(const std::wstring& path, const char* what) {
   std::ifstream file(std::filesystem::path(path), std::ios::binary);
   if (!file)
-    throw std::runtime_error(std::string("cannot open the ") + what + " " + toUtf8(path));
+    throw Error(std::string("cannot open the ") + what + " " + toUtf8(path));
   std::ostringstream text;
   text << file.rdbuf();
   return text.str();
@@ -75,23 +83,104 @@ class FileLog final : public LogSink {
   std::ofstream file_;
 };
 
-int run(int showCommand) {
-  Options options;
-  try {
-    options = parseOptions(arguments());
-  } catch (const OptionsError& e) {
-    return fail(kExitBadInput, std::string(e.what()) + "\n" + kUsage);
+// A refusal and the exit code that says which kind it is.
+class Refused : public Error {
+ public:
+  Refused(int code, const std::string& what) : Error(what), code_(code) {}
+  int code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+// COM for this thread, as long as the owner lives.
+class Apartment {
+ public:
+  Apartment() {
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+      throw Refused(kExitFailed, "COM could not be initialised");
   }
+  ~Apartment() { ::CoUninitialize(); }
+  Apartment(const Apartment&) = delete;
+  Apartment& operator=(const Apartment&) = delete;
+};
+
+// The class object of CoApplication, registered as long as the owner lives.
+class ClassRegistration {
+ public:
+  explicit ClassRegistration(Session& session) : factory_(win32::makeClassFactory(session)) {
+    if (FAILED(::CoRegisterClassObject(CLSID_CoApplication, factory_.get(), CLSCTX_LOCAL_SERVER,
+                                       REGCLS_MULTIPLEUSE, &cookie_)))
+      throw Refused(kExitFailed, "registering the class object failed");
+  }
+  ~ClassRegistration() { ::CoRevokeClassObject(cookie_); }
+  ClassRegistration(const ClassRegistration&) = delete;
+  ClassRegistration& operator=(const ClassRegistration&) = delete;
+
+ private:
+  win32::ComPtr<IClassFactory> factory_;
+  DWORD cookie_ = 0;
+};
+
+// The window forgets the session before the session goes.
+class Attachment {
+ public:
+  Attachment(win32::HostWindow& window, Session& session) : window_(window) {
+    window_.attach(session);
+  }
+  ~Attachment() { window_.detach(); }
+  Attachment(const Attachment&) = delete;
+  Attachment& operator=(const Attachment&) = delete;
+
+ private:
+  win32::HostWindow& window_;
+};
+
+Options readOptions() {
+  try {
+    return parseOptions(arguments());
+  } catch (const OptionsError& e) {
+    throw Refused(kExitBadInput, std::string(e.what()) + "\n" + kUsage);
+  }
+}
+
+// The drawing and the script; a file that cannot be read or parsed is refused with its line.
+std::pair<Drawing, std::vector<ScriptStep>> readInputs(const Options& options) {
+  std::pair<Drawing, std::vector<ScriptStep>> inputs;
+  const std::wstring* reading = nullptr;
+  try {
+    if (options.drawing) {
+      reading = &*options.drawing;
+      inputs.first = loadDrawing(readFile(*options.drawing, "drawing"));
+    }
+    if (options.script) {
+      reading = &*options.script;
+      inputs.second = parseScript(readFile(*options.script, "script"));
+    }
+  } catch (const LineError& e) {
+    throw Refused(kExitBadInput,
+                  toUtf8(*reading) + ":" + std::to_string(e.line()) + ": " + e.what());
+  } catch (const Error& e) {
+    throw Refused(kExitBadInput, e.what());
+  }
+  return inputs;
+}
+
+int run(int showCommand) {
+  const Options options = readOptions();
   if (options.help) {
     win32::writeError(kUsage);
     return 0;
   }
   if (options.registerServer || options.unregisterServer) {
-    const std::string error = options.registerServer
-                                  ? win32::registerServer(orbelle::ui::win32::executablePath())
-                                  : win32::unregisterServer();
-    if (!error.empty())
-      return fail(kExitFailed, error);
+    try {
+      if (options.registerServer)
+        win32::registerServer(exePath());
+      else
+        win32::unregisterServer();
+    } catch (const Error& e) {
+      throw Refused(kExitFailed, e.what());
+    }
     win32::writeError(options.registerServer
                           ? "nanosim: registered the class and its type library\n"
                           : "nanosim: unregistered\n");
@@ -102,73 +191,37 @@ int run(int showCommand) {
   const std::unique_ptr<void, decltype(&::CloseHandle)> instance(
       ::CreateMutexW(nullptr, TRUE, L"Local\\OrbelleNanoSimHost"), &::CloseHandle);
   if (instance == nullptr || ::GetLastError() == ERROR_ALREADY_EXISTS) {
-    return fail(kExitAlreadyRunning,
-                "another stand-in host is already running in this session; close it first "
-                "(nothing was started)");
+    throw Refused(kExitAlreadyRunning,
+                  "another stand-in host is already running in this session; close it first "
+                  "(nothing was started)");
   }
 
-  Drawing drawing;
-  std::vector<ScriptStep> script;
-  try {
-    if (options.drawing) {
-      try {
-        drawing = loadDrawing(readFile(*options.drawing, "drawing"));
-      } catch (const DrawingError& e) {
-        throw std::runtime_error(toUtf8(*options.drawing) + ":" + std::to_string(e.line()) + ": " +
-                                 e.what());
-      }
-    }
-    if (options.script) {
-      try {
-        script = parseScript(readFile(*options.script, "script"));
-      } catch (const ScriptError& e) {
-        throw std::runtime_error(toUtf8(*options.script) + ":" + std::to_string(e.line()) + ": " +
-                                 e.what());
-      }
-    }
-  } catch (const std::exception& e) {
-    return fail(kExitBadInput, e.what());
-  }
-
+  auto [drawing, script] = readInputs(options);
   FileLog log(options.log);
   if (options.log && log.failed())
-    return fail(kExitBadInput, "cannot write the log " + toUtf8(*options.log));
+    throw Refused(kExitBadInput, "cannot write the log " + toUtf8(*options.log));
 
-  if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
-    return fail(kExitFailed, "COM could not be initialised");
-  int code = 0;
-  {
-    win32::HostWindow window;
-    Session session(std::move(drawing), std::move(script), log, window);
-    window.attach(session);
-    // The class object first: the palette takes the window as the sign that the host is ready.
-    DWORD cookie = 0;
-    orbelle::win32::ComRef<IClassFactory> factory = win32::makeClassFactory(session);
-    const HRESULT registered =
-        ::CoRegisterClassObject(orbelle::win32::toGuid(orbelle::CLSID_CoApplication), factory.get(),
-                                CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie);
-    if (FAILED(registered)) {
-      code = fail(kExitFailed, "registering the class object failed");
-    } else if (const std::string error = window.create(options.title, showCommand);
-               !error.empty()) {
-      code = fail(kExitFailed, error);
-    } else {
-      session.ready(options.title);
-      MSG message;
-      while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-      }
-      code = static_cast<int>(message.wParam);
-    }
-    if (cookie != 0)
-      ::CoRevokeClassObject(cookie);
-    factory.reset();
-    // Clients' objects are released with COM, before the session they belong to goes.
-    ::CoUninitialize();
-    window.detach();
+  // Torn down in reverse: the class object is revoked, then COM releases what clients left
+  // (objects of the session, which log their release), then the window lets go of the session.
+  win32::HostWindow window;
+  Session session(std::move(drawing), std::move(script), log, window);
+  session.setDialect(dialectNamed(options.dialect));
+  const Attachment attachment(window, session);
+  const Apartment apartment;
+  // The class object first: the palette takes the window as the sign that the host is ready.
+  const ClassRegistration registration(session);
+  try {
+    window.create(options.title, showCommand);
+  } catch (const Error& e) {
+    throw Refused(kExitFailed, e.what());
   }
-  return code;
+  session.ready(options.title);
+  MSG message;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
 }
 
 }  // namespace
@@ -176,6 +229,8 @@ int run(int showCommand) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand) {
   try {
     return run(showCommand);
+  } catch (const Refused& e) {
+    return fail(e.code(), e.what());
   } catch (const std::exception& e) {
     return fail(kExitFailed, std::string("unexpected failure: ") + e.what());
   }

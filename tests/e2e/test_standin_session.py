@@ -1,6 +1,7 @@
 """A scripted session: the COM client drives the stand-in host as the palette's actions do, the
 script answers for the host's user, and the log and the saved drawing are checked."""
 
+import contextlib
 import math
 import unittest
 
@@ -17,6 +18,62 @@ class StandinSessionTest(unittest.TestCase):
 
     def setUp(self):
         self.desk = desktop()
+
+    @contextlib.contextmanager
+    def host_and_client(self, name, **host_options):
+        """A host started in a fresh folder and a COM client, both stopped after."""
+        host = start_host(self.desk, work_dir(name), **host_options)
+        client = Client(self.desk)
+        try:
+            yield host, client
+        finally:
+            client.close()
+            host.stop()
+
+    def test_answers_by_reference_and_points_in_variant_arrays_cross_com_and_leak_nothing(self):
+        """The two dialects whose encodings ask most of the host, through the real marshaler:
+        every answer by reference, whose targets the client takes and frees (the host's live
+        count returns to 0), and points as VARIANT arrays from 1, handed back as they came."""
+        with self.host_and_client("standin-by-reference", dialect="by-reference",
+                                  script="pick 2D\npoint 0.1,-3,7.5\npoint 1,2,3\n"
+                                  ) as (host, client):
+            client.ok("app = connect")
+            client.ok("doc = app.ActiveDocument")
+            self.assertEqual(client.ok("app.HWND"), client.ok('findwindow "nanoCAD 5"'))
+            client.ok("util = doc.Utility")
+            picked = client.call('util.GetEntity(out obj, out pt, "TEXT を指示 : ")')
+            self.assertEqual(picked["out"], {"obj": {"dispatch": True}, "pt": [0, -30, 0]})
+            client.ok("t = query obj IAcadText")
+            self.assertEqual(client.ok("t.ObjectName"), "AcDbText")
+            self.assertEqual(client.ok("t.Height"), 10)
+            self.assertEqual(client.ok('p = util.GetPoint(missing, "p")'), [0.1, -3, 7.5])
+            self.assertEqual(client.ok('util.GetPoint(p, "q")'), [1, 2, 3])
+            self.assertGreater(host.log.live(), 0)
+            client.ok("release all")
+            host.log.wait_for("released", predicate=lambda line: line["live"] == 0)
+        self.assertEqual(host.log.find("create")[0]["dialect"], "by-reference")
+        answered = {line["member"]: line["encoding"] for line in host.log.find("return")}
+        self.assertEqual(answered["ActiveDocument"], "VT_BYREF|VT_DISPATCH")
+        self.assertEqual(answered["HWND"], "VT_BYREF|VT_I4")
+        self.assertEqual(answered["ObjectName"], "VT_BYREF|VT_BSTR")
+        self.assertEqual(answered["Height"], "VT_BYREF|VT_R8")
+        self.assertEqual(answered["GetPoint"], "VT_BYREF|VT_ARRAY|VT_R8[0..2]")
+        self.assertEqual(host.log.find("return", member="GetEntity")[0]["outEncodings"],
+                         ["VT_BYREF|VT_DISPATCH", "VT_BYREF|VT_ARRAY|VT_R8[0..2]"])
+
+        with self.host_and_client("standin-variant-arrays", dialect="variant-arrays",
+                                  script="point 0.1,-3,7.5\npoint 1,2,3\n") as (host, client):
+            client.ok("app = connect")
+            client.ok("doc = app.ActiveDocument")
+            client.ok("util = doc.Utility")
+            self.assertEqual(client.ok('p = util.GetPoint(missing, "p")'), [0.1, -3, 7.5])
+            self.assertEqual(client.ok('util.GetPoint(p, "q")'), [1, 2, 3])
+        picks = host.log.find("return", member="GetPoint")
+        self.assertEqual([line["encoding"] for line in picks],
+                         ["VT_ARRAY|VT_VARIANT[1..3]{VT_R8}", "VT_ARRAY|VT_VARIANT[0..2]{VT_R8}"])
+        handed_back = host.log.find("call", member="GetPoint")[1]
+        self.assertEqual(handed_back["args"][0], [0.1, -3, 7.5])
+        self.assertEqual(handed_back["encodings"][0], "VT_ARRAY|VT_VARIANT[1..3]{VT_R8}")
 
     def test_scripted_session_through_com(self):
         work = work_dir("standin-session")

@@ -36,6 +36,12 @@ void sweepFailures(SetUp setUp, Run run, Check check) {
   }
 }
 
+// The one debug line of an action that `site`'s injected failure ended.
+inline std::wstring injectedFailureLine(std::wstring_view action, const CallSite& site) {
+  return L"Orbelle: " + std::wstring(action) + L": " + site.key +
+         L" failed: 0x80004005 (injected failure)";
+}
+
 // The calls made after the failing one.
 inline std::vector<Call> callsAfter(const FakeWorld& world, const CallSite& site) {
   const std::vector<Call>& calls = world.log.calls();

@@ -5,6 +5,8 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "host/Desktop.h"
 #include "tests/support/CallLog.h"
@@ -27,6 +29,8 @@ class FakeDesktop : public Desktop {
   std::function<std::int16_t(int virtualKey)> keyStateAnswer;
   // Runs inside processMessages: a click on the palette, for instance.
   std::function<void()> onProcessMessages;
+  // The debug output, a line each; kept apart from the call log, which it would only clutter.
+  std::vector<std::wstring> debugLines;
 
   WindowHandle findTopLevelWindow(const std::wstring& title) override;
   bool isMinimized(WindowHandle window) override;
@@ -40,6 +44,7 @@ class FakeDesktop : public Desktop {
   std::uint32_t tickCount() override;
   LocalTime localTime() override;
   void processMessages() override;
+  void debugOutput(const std::wstring& line) override { debugLines.push_back(line); }
 
  private:
   void record(std::wstring operation, std::vector<std::wstring> args = {});

@@ -18,8 +18,9 @@ class Counted {
   FakeHost& host_;
 };
 
-HostError cancelled() {
-  return HostError(kStatusException, "the user cancelled the request");
+// How the host reports an ask the user cancelled: a failure of the ask, with its word on it.
+HostError cancelled(const wchar_t* member) {
+  return HostError(kStatusException, member, L"the user cancelled the request");
 }
 
 class ValueRef : public HostValue, Counted {
@@ -33,7 +34,7 @@ class ValueRef : public HostValue, Counted {
   double element(int index) const override {
     if (value_.type != FakeValue::Type::Array || index < 0 ||
         static_cast<std::size_t>(index) >= value_.array.size())
-      throw HostError(kStatusTypeMismatch, "not an array element");
+      throw HostError(kStatusTypeMismatch, L"a point", L"not an array element");
     return value_.array[static_cast<std::size_t>(index)];
   }
 
@@ -59,13 +60,13 @@ class DrawingRef : public HostText, Counted {
   HostRef<HostEntity> queryEntity() override {
     call(L"queryEntity");
     if (!entity().offersEntity)
-      throw HostError(kStatusNoInterface, "no IAcadEntity");
+      throw HostError(kStatusNoInterface, L"QueryInterface(IAcadEntity)");
     return std::make_unique<DrawingRef>(host_, L"Entity", name_);
   }
   HostRef<HostText> queryText() override {
     call(L"queryText");
     if (!entity().offersText)
-      throw HostError(kStatusNoInterface, "no IAcadText");
+      throw HostError(kStatusNoInterface, L"QueryInterface(IAcadText)");
     return std::make_unique<DrawingRef>(host_, L"Text", name_);
   }
   std::wstring objectName() override {
@@ -138,7 +139,8 @@ class DrawingRef : public HostText, Counted {
 
 HostRef<HostObject> ValueRef::asObject() const {
   if (value_.type != FakeValue::Type::Object)
-    throw HostError(kStatusTypeMismatch, "not a dispatch object, or a null one");
+    throw HostError(kStatusTypeMismatch, L"the picked object",
+                    L"not a dispatch object, or a null one");
   return std::make_unique<DrawingRef>(host_, L"Object", value_.text);
 }
 
@@ -158,7 +160,7 @@ class SelectionRef : public HostSelection, Counted {
   HostRef<HostEntity> item(std::int32_t index) override {
     host_.enter(L"Selection", L"item", {integer(index)});
     if (index < 0 || static_cast<std::size_t>(index) >= host_.selection.size())
-      throw HostError(kStatusFail, "no such item");
+      throw HostError(kStatusFail, L"Item", L"no such item");
     return std::make_unique<DrawingRef>(host_, L"Entity",
                                         host_.selection[static_cast<std::size_t>(index)]);
   }
@@ -179,16 +181,16 @@ class InputRef : public HostInput, Counted {
   void prompt(const std::wstring& message) override { host_.enter(L"Input", L"prompt", {message}); }
   HostRef<HostValue> getPoint(const HostValue* basePoint, const std::wstring& prompt) override {
     host_.enter(L"Input", L"getPoint", {describe(basePoint), prompt});
-    return std::make_unique<ValueRef>(host_, take(host_.pointAnswers));
+    return std::make_unique<ValueRef>(host_, take(host_.pointAnswers, L"GetPoint"));
   }
   double getReal(const std::wstring& prompt) override {
     host_.enter(L"Input", L"getReal", {prompt});
-    return take(host_.realAnswers);
+    return take(host_.realAnswers, L"GetReal");
   }
   PickedEntity getEntity(const std::wstring& prompt) override {
     host_.enter(L"Input", L"getEntity", {prompt});
     PickedEntity picked;
-    picked.object = std::make_unique<ValueRef>(host_, take(host_.pickAnswers));
+    picked.object = std::make_unique<ValueRef>(host_, take(host_.pickAnswers, L"GetEntity"));
     picked.point = std::make_unique<ValueRef>(host_, FakeValue::point(0, 0, 0));
     return picked;
   }
@@ -196,13 +198,13 @@ class InputRef : public HostInput, Counted {
  private:
   // No answer left, or a cancelled one: the request fails as it does in the host.
   template <class T>
-  static T take(std::deque<std::optional<T>>& answers) {
+  static T take(std::deque<std::optional<T>>& answers, const wchar_t* member) {
     if (answers.empty())
-      throw cancelled();
+      throw cancelled(member);
     std::optional<T> answer = std::move(answers.front());
     answers.pop_front();
     if (!answer)
-      throw cancelled();
+      throw cancelled(member);
     return std::move(*answer);
   }
 };
@@ -222,7 +224,7 @@ class StateLinkRef : public HostStateLink, Counted {
   HostRef<HostState> getState() override {
     host_.enter(L"StateLink", L"getState");
     if (!host_.stateOffersInterface)
-      throw HostError(kStatusNoInterface, "the state object lacks IAcadState");
+      throw HostError(kStatusNoInterface, L"QueryInterface(IAcadState)");
     return std::make_unique<StateRef>(host_);
   }
 };
@@ -331,7 +333,7 @@ void FakeHost::enter(std::wstring object, std::wstring operation, std::vector<st
     return;
   const auto status = planned->second.find(occurrence);
   if (status != planned->second.end())
-    throw HostError(status->second, "injected failure of " + printable(key));
+    throw HostError(status->second, key, L"injected failure");
 }
 
 bool FakeHost::nextIdle() {
@@ -344,7 +346,7 @@ bool FakeHost::nextIdle() {
 HostRef<HostApplication> FakeConnector::createApplication() {
   host_.enter(L"Connector", L"createApplication");
   if (fails)
-    throw HostError(kStatusFail, "the host's class could not be created");
+    throw HostError(kStatusFail, L"CoCreateInstance(CoApplication)");
   if (createsNothing)
     return nullptr;
   return host_.createApplication();

@@ -13,7 +13,8 @@
 //   quit
 //
 // Arguments: 12 (VT_I4), 12.0 or 1E-5 (VT_R8), "text", [x,y,z] (array of doubles), missing,
-// true/false, a kept name, or "out NAME" for a VARIANT passed by reference.
+// true/false, a kept name, or "out NAME" for a VARIANT passed by reference. Answers by reference
+// are taken as the values they refer to, their targets freed (Variant::received).
 #include <objbase.h>
 #include <windows.h>
 
@@ -72,14 +73,14 @@ std::string variantJson(const VARIANT& v) {
     default:
       break;
   }
-  if (v.vt == (VT_ARRAY | VT_R8)) {
+  if (v.vt == (VT_ARRAY | VT_R8) || v.vt == (VT_ARRAY | VT_VARIANT)) {
     Variant copy;
     ::VariantCopy(copy.put(), const_cast<VARIANT*>(&v));
     std::vector<std::string> items;
     LONG low = 0, high = -1;
     ::SafeArrayGetLBound(v.parray, 1, &low);
     ::SafeArrayGetUBound(v.parray, 1, &high);
-    for (LONG i = low; i <= high; ++i)
+    for (LONG i = 0; i <= high - low; ++i)  // counted from the lower bound
       items.push_back(json::number(copy.element(i)));
     return json::array(items);
   }
@@ -224,11 +225,10 @@ std::string execute(const std::wstring& text) {
         ::CoCreateInstance(orbelle::win32::toGuid(orbelle::CLSID_CoApplication), nullptr,
                            CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
                            created.putVoid()),
-        "CoCreateInstance(CoApplication)");
-    HRESULT status = S_OK;
-    ComRef<IDispatch> application =
-        created.query<IDispatch>(orbelle::win32::toGuid(orbelle::IID_InanoCADApplication), &status);
-    orbelle::win32::throwIfFailed(status, "QueryInterface(InanoCADApplication)");
+        L"CoCreateInstance(CoApplication)");
+    const ComRef<IDispatch> application =
+        created.require<IDispatch>(orbelle::win32::toGuid(orbelle::IID_InanoCADApplication),
+                                   L"QueryInterface(InanoCADApplication)");
     kept[target.value_or(L"app")] = Variant::dispatch(application.get());
     return R"({"ok":true})";
   }
@@ -238,10 +238,9 @@ std::string execute(const std::wstring& text) {
     const auto it = kInterfaces.find(iid);
     if (it == kInterfaces.end())
       throw Failure{"unknown interface " + toUtf8(iid)};
-    HRESULT status = S_OK;
-    ComRef<IDispatch> queried = ComRef<IDispatch>::share(object(from))
-                                    .query<IDispatch>(orbelle::win32::toGuid(it->second), &status);
-    orbelle::win32::throwIfFailed(status, ("QueryInterface(" + toUtf8(iid) + ")").c_str());
+    const ComRef<IDispatch> queried = ComRef<IDispatch>::share(object(from))
+                                          .require<IDispatch>(orbelle::win32::toGuid(it->second),
+                                                              L"QueryInterface(" + iid + L")");
     if (target)
       kept[*target] = Variant::dispatch(queried.get());
     return R"({"ok":true})";
@@ -305,6 +304,7 @@ std::string execute(const std::wstring& text) {
   if (!outs.empty()) {
     json::ObjectWriter outJson;
     for (auto& [name, slot] : outs) {
+      *slot = Variant::received(std::move(*slot));
       outJson.raw(toUtf8(name), variantJson(slot->get()));
       kept[name] = *slot;
     }

@@ -2,6 +2,7 @@
 file is the test's own), started on the shared Wine desktop and clicked with real pointer events
 at its controls' places."""
 
+import re
 import shutil
 from pathlib import Path
 
@@ -28,19 +29,64 @@ CONTROLS = {
 }
 
 
+# Wine 8 reports each OutputDebugString on its "seh" channel, at the warn level:
+#   0024:warn:seh:OutputDebugStringA "Orbelle: view preset: no window titled \"nanoCAD 5\"\n"
+DEBUG_CHANNEL = "-all,warn+seh"
+DEBUG_LINE = re.compile(r':warn:seh:OutputDebugStringA "(.*)"$')
+ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"'}
+
+
+def unescape(text):
+    r"""A string as Wine's debugstr_a wrote it, read back: \n, \", \\, \xNN and so on."""
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            code = text[i + 1]
+            if code == "x" and i + 3 < len(text):
+                out.append(chr(int(text[i + 2:i + 4], 16)))
+                i += 4
+                continue
+            out.append(ESCAPES.get(code, code))
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
 class Palette:
     def __init__(self, folder, desk=None, exe=None):
         """`exe`: a palette to run where it stands, in place of a copy of the build's in `folder`."""
         self.desk = desk or session.desktop()
         self.exe = Path(exe or shutil.copy2(session.exe("orbelle.exe"), folder / "orbelle.exe"))
         self.settings = self.exe.with_suffix(".ini")
+        self.debug_output = folder / "palette-debug.txt"
         self.process = None
         self.window = None
 
-    def start(self, timeout=60):
-        self.process = self.desk.start(self.exe)
+    def start(self, timeout=60, debug_output=False):
+        """Starts the palette; with `debug_output`, what it writes for a debugger is kept (through
+        Wine's debug channel) for `debug_lines`."""
+        if debug_output:
+            self.debug_output.write_bytes(b"")
+            self.process = self.desk.start(self.exe, output=self.debug_output,
+                                           env={"WINEDEBUG": DEBUG_CHANNEL})
+        else:
+            self.process = self.desk.start(self.exe)
         self.window = self.desk.wait_window(TITLE, timeout)
         return self
+
+    def debug_lines(self):
+        """The lines the palette wrote with OutputDebugString, in order, without their line
+        break (only when started with `debug_output`)."""
+        if not self.debug_output.exists():
+            return []
+        lines = []
+        for raw in self.debug_output.read_text(errors="replace").splitlines():
+            found = DEBUG_LINE.search(raw)
+            if found:
+                lines.append(unescape(found.group(1)).rstrip("\n"))
+        return lines
 
     def geometry(self):
         """(x, y, width, height) of the client area on the screen."""

@@ -64,6 +64,11 @@ class Scenario:
         self.host = None
         self.palette = None
 
+    def folder(self, name):
+        """The same palette and host (once started), with the files that script steps save in
+        a subfolder."""
+        return Folder(self, name)
+
     def path(self, name):
         """A file of the test folder as the host sees it, for script steps."""
         return windows_path(self.work / name)
@@ -72,8 +77,9 @@ class Scenario:
         """The script steps that save the drawing as `name` when `snapshot(name)` asks."""
         return f"wait-command {script_text(TOP_VIEW)}\nsave-json {self.path(name)}\n"
 
-    def start(self, entities, script, **drawing_fields):
-        """Starts the host on a drawing of these entities with the script, then the palette."""
+    def start(self, entities, script, debug_output=False, **drawing_fields):
+        """Starts the host on a drawing of these entities with the script, then the palette
+        (keeping its debug output when asked: Palette.debug_lines)."""
         drawing = self.work / "drawing.json"
         drawing.write_text(json.dumps({"format": "orbelle-standin-drawing", "version": 1,
                                        "entities": entities, **drawing_fields},
@@ -81,7 +87,7 @@ class Scenario:
         desk = session.desktop()
         self.host = start_host(desk, self.work, drawing=drawing, script=script)
         self.test.addCleanup(self.host.stop)
-        self.palette = Palette(self.work, desk).start()
+        self.palette = Palette(self.work, desk).start(debug_output=debug_output)
         self.test.addCleanup(self.palette.stop)
         self.test.assertEqual(self.host.log.live(), 0, "the host holds objects before any click")
         return self
@@ -113,3 +119,16 @@ class Scenario:
         """Clicks TOP, whose view string the script answers by saving the drawing as `name`."""
         self.click("TOP")
         return self.saved(name)
+
+
+class Folder(Scenario):
+    """A scenario's palette and host, saving into a subfolder of its own."""
+
+    def __init__(self, parent, name):  # pylint: disable=super-init-not-called
+        self.test = parent.test
+        self.parent = parent
+        self.work = parent.work / name
+        self.work.mkdir(exist_ok=True)
+
+    host = property(lambda self: self.parent.host)
+    palette = property(lambda self: self.parent.palette)

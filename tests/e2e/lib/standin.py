@@ -121,10 +121,12 @@ def register(desk):
     _registered.add(desk.prefix)
 
 
-def start_host(desk, work, drawing=DEMO_DRAWING, script=None, title=None, timeout=60):
+def start_host(desk, work, drawing=DEMO_DRAWING, script=None, title=None, dialect=None,
+               timeout=60):
     """Starts the host with a log in `work`, and waits until it is ready.
 
-    script: the text of a script of answers (written to work/script.txt), or None."""
+    script: the text of a script of answers (written to work/script.txt), or None.
+    dialect: how it encodes its answers (sim/README.md), canonical if None."""
     register(desk)
     work = Path(work)
     log_path = work / "host-log.jsonl"
@@ -137,6 +139,8 @@ def start_host(desk, work, drawing=DEMO_DRAWING, script=None, title=None, timeou
         args += ["--script", windows_path(script_path)]
     if title is not None:
         args += ["--title", title]
+    if dialect is not None:
+        args += ["--dialect", dialect]
     process = desk.start(host_exe(), args, output=work / "host-output.txt")
     log = HostLog(log_path)
     try:

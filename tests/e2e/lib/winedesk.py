@@ -212,15 +212,17 @@ class WineDesktop:
 
     # -- programs --------------------------------------------------------------------------
 
-    def start(self, exe, args=(), output=None):
-        """Starts a Windows program; its stdout and stderr go to `output` (a path) if given."""
+    def start(self, exe, args=(), output=None, env=None):
+        """Starts a Windows program; its stdout and stderr go to `output` (a path) if given.
+        `env` adds to (or overrides) the desktop's environment for this program only, such as
+        WINEDEBUG."""
         if output is not None:
             log = open(output, "ab")
             self._logs.append(log)
             stdout = stderr = log
         else:
             stdout = stderr = subprocess.DEVNULL
-        popen = subprocess.Popen(["wine", str(exe), *map(str, args)], env=self.env,
+        popen = subprocess.Popen(["wine", str(exe), *map(str, args)], env={**self.env, **(env or {})},
                                  stdout=stdout, stderr=stderr, start_new_session=True)
         process = WineProcess(self, popen, Path(exe).name)
         self._processes.append(process)

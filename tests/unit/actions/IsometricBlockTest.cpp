@@ -24,6 +24,7 @@ using fake::pause;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
+using ::testing::StartsWith;
 
 constexpr WindowHandle kWindow = fake::FakeWorld::kHostWindow;
 constexpr wchar_t kSelectPrompt[] = L"アイソメブロックにする図形を選択 : ";
@@ -39,6 +40,7 @@ class IsometricBlockTest : public ::testing::Test {
   IsometricBlockTest() { scriptTheWorkedExample(world); }
 
   std::vector<std::wstring> run(const std::wstring& makeType) {
+    world.desktop.debugLines.clear();
     isometricBlock(world.environment, makeType);
     EXPECT_EQ(world.host.liveReferences(), 0);
     return world.log.commands();
@@ -61,6 +63,7 @@ TEST_F(IsometricBlockTest, TheWorkedExampleForPlaneRSendsItsSixStrings) {
           L"-NEWBLOCK\rISO-250107-143005R\r100,50\rP\r\r",
           L"-INSERT\rISO-250107-143005R\r100,50\r1.22474487139159\r0.707106781186548\r-60\r",
           L"move\rL\r\r100,50\r"));
+  EXPECT_THAT(world.desktop.debugLines, IsEmpty());  // a full run writes nothing
 }
 
 TEST_F(IsometricBlockTest, EveryStepComesInItsOrder) {
@@ -152,10 +155,17 @@ TEST_F(IsometricBlockTest, AnUnusableBasePointSendsNoCommandString) {
         FakeValue::point(100, std::numeric_limits<double>::infinity(), 0)}) {
     SCOPED_TRACE(fake::printable(fake::describe(point)));
     EXPECT_THAT(runWithBasePoint(point), ElementsAre(L"^C^C", L"SELECT\r"));
+    EXPECT_THAT(world.desktop.debugLines, ElementsAre(StartsWith(L"Orbelle: isometric block: ")));
   }
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: isometric block: a number that is not finite cannot be "
+                          L"typed into the host"));
   world.log.clear();
   world.host.pointAnswers = {fake::kCancel};  // Escape at the base-point prompt
   EXPECT_THAT(run(L"R"), ElementsAre(L"^C^C", L"SELECT\r"));
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: isometric block: GetPoint failed: 0x80020009 (the user "
+                          L"cancelled the request)"));
 }
 
 TEST_F(IsometricBlockTest, TheBlockNameCarriesTheTimeReadRightAfterTheCancel) {
@@ -176,6 +186,7 @@ TEST_F(IsometricBlockTest, AWaitThatEndsOtherwiseThanIdleEndsTheAction) {
   world.desktop.keyStateAnswer = [](int) { return fake::kKeyHeld; };
   EXPECT_THAT(run(L"R"), ElementsAre(L"^C^C", L"SELECT\r"));
   EXPECT_EQ(world.log.calls().back(), onDesktop(L"keyState", {L"27"}));
+  EXPECT_THAT(world.desktop.debugLines, IsEmpty());  // Escape is the user's answer
 
   // A state object without its interface: 0 at once.
   world.log.clear();
@@ -183,6 +194,9 @@ TEST_F(IsometricBlockTest, AWaitThatEndsOtherwiseThanIdleEndsTheAction) {
   world.host.stateOffersInterface = false;
   EXPECT_THAT(run(L"R"), ElementsAre(L"^C^C", L"SELECT\r"));
   EXPECT_EQ(world.log.calls().back(), onHost(L"StateLink", L"getState"));
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: isometric block: QueryInterface(IAcadState) failed: "
+                          L"0x80004002"));
 }
 
 TEST_F(IsometricBlockTest, AMinimisedHostIsRestoredAndAHostNotInFrontGetsNoKeys) {
@@ -204,6 +218,8 @@ TEST_F(IsometricBlockTest, WithoutAHostNothingIsSent) {
   world.desktop.windows.clear();
   EXPECT_THAT(run(L"R"), IsEmpty());
   EXPECT_THAT(world.log.calls(), ElementsAre(onDesktop(L"findTopLevelWindow", {L"nanoCAD 5"})));
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: isometric block: no window titled \"nanoCAD 5\""));
 }
 
 TEST_F(IsometricBlockTest, AFailingHostCallEndsTheActionSilentlyThere) {
@@ -211,6 +227,8 @@ TEST_F(IsometricBlockTest, AFailingHostCallEndsTheActionSilentlyThere) {
       scriptTheWorkedExample, [](fake::FakeWorld& w) { isometricBlock(w.environment, L"L"); },
       [](fake::FakeWorld& w, const fake::CallSite& site) {
         EXPECT_THAT(fake::callsAfter(w, site), IsEmpty());
+        EXPECT_THAT(w.desktop.debugLines,
+                    ElementsAre(fake::injectedFailureLine(L"isometric block", site)));
       });
 }
 

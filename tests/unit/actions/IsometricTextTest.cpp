@@ -61,6 +61,7 @@ class IsometricTextTest : public ::testing::Test {
   void click(const ui::Control& button) {
     palette.reportWindowState(ui::WindowState::Minimized);
     writes.written.clear();
+    world.desktop.debugLines.clear();
     isometricText(world.environment, palette, &button, buttons);
     EXPECT_THAT(writes.written, ElementsAre(ui::WindowState::Normal));
     EXPECT_EQ(world.host.liveReferences(), 0);
@@ -117,6 +118,7 @@ TEST_F(IsometricTextTest, APlainTextIsCopiedScaledTurnedAndHandedToMove) {
   EXPECT_EQ(picked.scaleFactor, 0.8);
   EXPECT_EQ(picked.rotation, 0);
   EXPECT_EQ(picked.obliqueAngle, 0);
+  EXPECT_THAT(world.desktop.debugLines, IsEmpty());
 }
 
 TEST_F(IsometricTextTest, EachButtonIsToldApartByIdentityAndWritesItsPlane) {
@@ -228,16 +230,24 @@ TEST_F(IsometricTextTest, AnythingButASingleLineTextIsLeftAlone) {
     std::optional<FakeValue> answer;
     std::wstring className;
     bool offersEntity;
+    // What the user picked ends the click without a failure; what the host failed to give, or
+    // gave unreadably, is written for a debugger.
+    const wchar_t* line = nullptr;
   };
+  const wchar_t* const notAnObject =
+      L"Orbelle: isometric text: the picked object failed: 0x80020005 (not a dispatch object, "
+      L"or a null one)";
   const Pick picks[] = {
       {"a multi-line text", FakeValue::object(L"t1"), L"AcDbMText", true},
       {"a line", FakeValue::object(L"t1"), L"AcDbLine", true},
       {"a class name in other case", FakeValue::object(L"t1"), L"acdbtext", true},
       {"nothing picked", FakeValue{}, L"AcDbText", true},
-      {"a cancelled pick", fake::kCancel, L"AcDbText", true},
-      {"not an object", FakeValue::numberValue(3), L"AcDbText", true},
-      {"a null object", FakeValue::nullObject(), L"AcDbText", true},
-      {"an object without IAcadEntity", FakeValue::object(L"t1"), L"AcDbText", false},
+      {"a cancelled pick", fake::kCancel, L"AcDbText", true,
+       L"Orbelle: isometric text: GetEntity failed: 0x80020009 (the user cancelled the request)"},
+      {"not an object", FakeValue::numberValue(3), L"AcDbText", true, notAnObject},
+      {"a null object", FakeValue::nullObject(), L"AcDbText", true, notAnObject},
+      {"an object without IAcadEntity", FakeValue::object(L"t1"), L"AcDbText", false,
+       L"Orbelle: isometric text: QueryInterface(IAcadEntity) failed: 0x80004002"},
   };
   for (const Pick& pick : picks) {
     SCOPED_TRACE(pick.what);
@@ -251,6 +261,11 @@ TEST_F(IsometricTextTest, AnythingButASingleLineTextIsLeftAlone) {
     EXPECT_THAT(world.log.of(L"Text.setRotation"), IsEmpty());
     EXPECT_THAT(world.log.of(L"Text.alignment"), IsEmpty());
     EXPECT_THAT(world.log.commands(), IsEmpty());
+    if (pick.line == nullptr) {
+      EXPECT_THAT(world.desktop.debugLines, IsEmpty());
+    } else {
+      EXPECT_THAT(world.desktop.debugLines, ElementsAre(pick.line));
+    }
     world.host.entity(L"t1").name = L"old";  // the next round adds its own t1
   }
 }
@@ -260,11 +275,25 @@ TEST_F(IsometricTextTest, WithoutAHostOnlyTheWindowStateChanges) {
   world.desktop.windows.clear();
   click(textR);
   EXPECT_THAT(world.log.calls(), ElementsAre(onDesktop(L"findTopLevelWindow", {L"nanoCAD 5"})));
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: isometric text: no window titled \"nanoCAD 5\""));
 
   world.desktop.windows[kHostWindowTitle] = kWindow;
   world.connector.fails = true;
   click(textR);
   EXPECT_FALSE(copied());
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: isometric text: CoCreateInstance(CoApplication) failed: "
+                          L"0x80004005"));
+
+  // A click from none of the four buttons reaches no host at all.
+  world.log.clear();
+  const ui::SpeedButton rotate(L"SpeedButton5", nullptr, {}, L"ROTATE3D");
+  click(rotate);
+  EXPECT_THAT(world.log.calls(), IsEmpty());
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: isometric text: the click came from none of the four TEXT "
+                          L"buttons"));
 }
 
 // A coordinate that cannot be typed stops the move string; the copy made before it stays.
@@ -287,6 +316,8 @@ TEST_F(IsometricTextTest, AFailingHostCallEndsTheActionSilentlyThere) {
                       [&](fake::FakeWorld& w, const fake::CallSite& site) {
                         EXPECT_THAT(fake::callsAfter(w, site), IsEmpty());
                         EXPECT_EQ(form.windowState(), ui::WindowState::Normal);
+                        EXPECT_THAT(w.desktop.debugLines, ElementsAre(fake::injectedFailureLine(
+                                                              L"isometric text", site)));
                       });
 }
 

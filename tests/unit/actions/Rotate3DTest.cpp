@@ -82,6 +82,7 @@ TEST_F(Rotate3DTest, FiveObjectsTurnInIndexOrderAboutThePickedAxis) {
                    onHost(L"Selection", L"clear")},
               })));
   EXPECT_THAT(world.host.selection, IsEmpty());
+  EXPECT_THAT(world.desktop.debugLines, IsEmpty());
 }
 
 TEST_F(Rotate3DTest, TheTypedDegreesBecomeExtendedPrecisionRadians) {
@@ -107,6 +108,7 @@ TEST_F(Rotate3DTest, AnEmptySelectionEndsAfterTheCountWithoutAsking) {
   world.host.userSelection.clear();
   run();
   EXPECT_EQ(world.log.calls().back(), onHost(L"Selection", L"count"));
+  EXPECT_THAT(world.desktop.debugLines, IsEmpty());  // the user's answer, not a failure
   EXPECT_THAT(world.log.of(L"Input.getPoint"), IsEmpty());
   EXPECT_EQ(world.log.of(L"Selection.clear").size(), 1u);  // not cleared again
 
@@ -117,6 +119,10 @@ TEST_F(Rotate3DTest, AnEmptySelectionEndsAfterTheCountWithoutAsking) {
 }
 
 TEST_F(Rotate3DTest, EscapeAtAnyAskTurnsNothingAndStillEmptiesTheSelection) {
+  const wchar_t* const lines[] = {
+      L"Orbelle: 3-D rotation: GetPoint failed: 0x80020009 (the user cancelled the request)",
+      L"Orbelle: 3-D rotation: GetPoint failed: 0x80020009 (the user cancelled the request)",
+      L"Orbelle: 3-D rotation: GetReal failed: 0x80020009 (the user cancelled the request)"};
   for (int cancelledAsk = 0; cancelledAsk < 3; ++cancelledAsk) {
     SCOPED_TRACE(cancelledAsk);
     fake::FakeWorld fresh;
@@ -130,6 +136,7 @@ TEST_F(Rotate3DTest, EscapeAtAnyAskTurnsNothingAndStillEmptiesTheSelection) {
     EXPECT_EQ(fresh.log.calls().back(), onHost(L"Selection", L"clear"));
     EXPECT_THAT(fresh.host.selection, IsEmpty());
     EXPECT_EQ(fresh.host.liveReferences(), 0);
+    EXPECT_THAT(fresh.desktop.debugLines, ElementsAre(lines[cancelledAsk]));
   }
 }
 
@@ -162,6 +169,8 @@ TEST_F(Rotate3DTest, WithoutAHostNothingIsSent) {
   world.desktop.windows.clear();
   run();
   EXPECT_THAT(world.log.calls(), ElementsAre(onDesktop(L"findTopLevelWindow", {L"nanoCAD 5"})));
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: 3-D rotation: no window titled \"nanoCAD 5\""));
 }
 
 // Up to the first count a failure ends the action; in the asks and the loop it skips to the
@@ -186,6 +195,8 @@ TEST_F(Rotate3DTest, AFailingHostCallEndsTheActionOrSkipsToTheFinalClear) {
         } else {
           EXPECT_THAT(fake::callsAfter(w, site), ElementsAre(onHost(L"Selection", L"clear")));
         }
+        EXPECT_THAT(w.desktop.debugLines,
+                    ElementsAre(fake::injectedFailureLine(L"3-D rotation", site)));
       });
 }
 

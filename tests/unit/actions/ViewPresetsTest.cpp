@@ -43,6 +43,7 @@ TEST_F(ViewPresetsTest, SouthWestAttachesActivatesCancelsAndSendsTheView) {
                     onHost(L"Document", L"sendCommand", {L"^C^C"}),
                     onHost(L"Document", L"sendCommand", {L"^C-VIEW SWISO ZOOM E\r"})}})));
   EXPECT_EQ(world.host.liveReferences(), 0);
+  EXPECT_THAT(world.desktop.debugLines, IsEmpty());
 }
 
 TEST_F(ViewPresetsTest, TheCaptionPicksTheStringExactlyAndCaseSensitively) {
@@ -62,6 +63,10 @@ TEST_F(ViewPresetsTest, WithoutAHostNothingIsSent) {
   world.connector.fails = true;
   viewPreset(world.environment, &southWest);
   EXPECT_THAT(world.log.commands(), IsEmpty());
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: view preset: no window titled \"nanoCAD 5\"",
+                          L"Orbelle: view preset: CoCreateInstance(CoApplication) failed: "
+                          L"0x80004005"));
 }
 
 TEST_F(ViewPresetsTest, AMinimisedHostIsRestoredAndBroughtForwardBeforeTheCancel) {
@@ -86,6 +91,9 @@ TEST_F(ViewPresetsTest, ASenderThatIsNoButtonLeavesOnlyTheCancel) {
   viewPreset(world.environment, nullptr);
   EXPECT_THAT(world.log.commands(), ElementsAre(L"^C^C", L"^C^C"));
   EXPECT_EQ(world.host.liveReferences(), 0);
+  const std::wstring line =
+      L"Orbelle: view preset: the view action was started by something other than a button";
+  EXPECT_THAT(world.desktop.debugLines, ElementsAre(line, line));
 }
 
 TEST_F(ViewPresetsTest, AFailingHostCallEndsTheActionSilentlyThere) {
@@ -93,6 +101,8 @@ TEST_F(ViewPresetsTest, AFailingHostCallEndsTheActionSilentlyThere) {
                       [&](fake::FakeWorld& w) { viewPreset(w.environment, &southWest); },
                       [](fake::FakeWorld& w, const fake::CallSite& site) {
                         EXPECT_THAT(fake::callsAfter(w, site), IsEmpty());
+                        EXPECT_THAT(w.desktop.debugLines,
+                                    ElementsAre(fake::injectedFailureLine(L"view preset", site)));
                       });
 }
 

@@ -28,12 +28,13 @@ class UnusedDesktop : public Desktop {
   std::uint32_t tickCount() override { return 0; }
   LocalTime localTime() override { return {}; }
   void processMessages() override {}
+  void debugOutput(const std::wstring&) override {}
 };
 
 class UnusedConnector : public HostConnector {
  public:
   HostRef<HostApplication> createApplication() override {
-    throw HostError(kStatusFail, "no host in the palette's tests");
+    throw HostError(kStatusFail, L"CoCreateInstance(CoApplication)", L"no host in these tests");
   }
 };
 

@@ -74,6 +74,41 @@ TEST_F(HostLinkTest, AFailedCreationEmptiesTheReferenceAndRaisesNothing) {
   EXPECT_EQ(world.host.liveReferences(), 0);
 }
 
+// No host reached is the commonest "the button does nothing": the debugger is told why, once.
+TEST_F(HostLinkTest, ConnectSaysWhyNoHostWasReached) {
+  FailureLog failures(world.desktop, L"view preset");
+  const auto connect = [&] {
+    world.desktop.debugLines.clear();
+    HostRef<HostApplication> host;
+    return connectHost(world.environment, host, &failures);
+  };
+  EXPECT_TRUE(connect());
+  EXPECT_THAT(world.desktop.debugLines, ElementsAre());
+
+  world.connector.fails = true;
+  EXPECT_FALSE(connect());
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: view preset: CoCreateInstance(CoApplication) failed: "
+                          L"0x80004005"));
+
+  world.connector.fails = false;
+  world.connector.createsNothing = true;
+  EXPECT_FALSE(connect());
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: view preset: the host's application object came back empty"));
+
+  world.desktop.windows = {{L"nanoCAD 5 - Drawing1", kWindow}};
+  EXPECT_FALSE(connect());
+  EXPECT_THAT(world.desktop.debugLines,
+              ElementsAre(L"Orbelle: view preset: no window titled \"nanoCAD 5\""));
+
+  // Without a log to write to, nothing is written.
+  world.desktop.debugLines.clear();
+  HostRef<HostApplication> host;
+  EXPECT_FALSE(connectHost(world.environment, host));
+  EXPECT_THAT(world.desktop.debugLines, ElementsAre());
+}
+
 TEST_F(HostLinkTest, ActivateAsksTheHandleBeforeEveryUseAndPausesOnlyAfterARestore) {
   HostRef<HostApplication> host = attached();
   activateHost(world.desktop, *host);

@@ -16,6 +16,7 @@ using fake::onHost;
 using fake::pause;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
 
 const Call kTick = onDesktop(L"tickCount");
 const Call kFetchLink = onHost(L"Document", L"application");
@@ -31,7 +32,8 @@ class WaitHostIdleTest : public ::testing::Test {
   }
 
   std::int32_t wait(std::uint32_t limitSeconds) {
-    const std::int32_t result = waitHostIdle(world.desktop, *document, limitSeconds);
+    world.desktop.debugLines.clear();
+    const std::int32_t result = waitHostIdle(world.desktop, *document, limitSeconds, &failures);
     // Whatever the outcome, only the caller's document is still held.
     EXPECT_EQ(world.host.liveReferences(), 1);
     return result;
@@ -39,8 +41,11 @@ class WaitHostIdleTest : public ::testing::Test {
 
   std::size_t cycles() const { return world.log.of(L"Desktop.sleep").size(); }
 
+  const std::vector<std::wstring>& lines() const { return world.desktop.debugLines; }
+
   fake::FakeWorld world;
   HostRef<HostDocument> document;
+  FailureLog failures{world.desktop, L"waiting"};
 };
 
 TEST_F(WaitHostIdleTest, AHostIdleFromTheStartEndsTheFirstCycleWithOne) {
@@ -50,12 +55,14 @@ TEST_F(WaitHostIdleTest, AHostIdleFromTheStartEndsTheFirstCycleWithOne) {
   EXPECT_THAT(world.log.calls(), ElementsAre(kTick, kFetchLink, kFetchState, pause(100), kMessages,
                                              kEscapeState, kIdle));
   EXPECT_EQ(world.desktop.tick - start, 100u);
+  EXPECT_THAT(lines(), IsEmpty());
 }
 
 TEST_F(WaitHostIdleTest, EscapeIsTestedBeforeIdleAndOnlyItsHighBitCounts) {
   world.desktop.keyStateAnswer = [](int key) { return key == 0x1B ? fake::kKeyHeld : 0; };
   EXPECT_EQ(wait(30000), -1);
   EXPECT_TRUE(world.log.of(L"State.isQuiescent").empty());
+  EXPECT_THAT(lines(), IsEmpty());  // the user's answer, not a failure
 
   // A toggled but released key (low bit only) is not held.
   world.desktop.keyStateAnswer = [](int) -> std::int16_t { return 1; };
@@ -74,6 +81,8 @@ TEST_F(WaitHostIdleTest, TheLimitIsTestedLastAndOnlyWhenExceeded) {
   EXPECT_EQ(wait(1), 0);
   EXPECT_EQ(cycles(), 11u);
   EXPECT_EQ(world.log.calls().back(), kTick);
+  EXPECT_THAT(lines(), ElementsAre(L"Orbelle: waiting: the host ran its command past the "
+                                   L"wait's limit of 1 s"));
 
   world.log.clear();
   EXPECT_EQ(wait(0), 0);  // a limit of 0 still waits one cycle
@@ -96,6 +105,8 @@ TEST_F(WaitHostIdleTest, NoStateObjectEndsWithZeroWithoutAPause) {
   world.host.stateOffersInterface = false;
   EXPECT_EQ(wait(30000), 0);
   EXPECT_THAT(world.log.calls(), ElementsAre(kTick, kFetchLink, kFetchState));
+  EXPECT_THAT(lines(),
+              ElementsAre(L"Orbelle: waiting: QueryInterface(IAcadState) failed: 0x80004002"));
 
   world.log.clear();
   world.host.stateOffersInterface = true;
@@ -110,12 +121,15 @@ TEST_F(WaitHostIdleTest, AFailureInsideTheLoopEndsWithZeroAtOnce) {
   EXPECT_EQ(wait(30000), 0);
   EXPECT_EQ(cycles(), 3u);
   EXPECT_EQ(world.log.calls().back(), kIdle);
+  EXPECT_THAT(lines(), ElementsAre(L"Orbelle: waiting: State.isQuiescent failed: 0x80004005 "
+                                   L"(injected failure)"));
 
   // Whatever escapes the palette's message processing ends the wait the same way.
   world.log.clear();
   world.desktop.onProcessMessages = [] { throw std::runtime_error("a nested failure"); };
   EXPECT_EQ(wait(30000), 0);
   EXPECT_EQ(world.log.calls().back(), kMessages);
+  EXPECT_THAT(lines(), ElementsAre(L"Orbelle: waiting: a nested failure"));
 }
 
 TEST_F(WaitHostIdleTest, AWaitNestedInTheMessagesHasItsOwnStartAndStateThenTheOuterGoesOn) {

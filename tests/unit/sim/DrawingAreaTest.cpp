@@ -26,7 +26,7 @@ class Window : public HostPlatform {
     if (!done())
       throw std::runtime_error("the ask would wait forever");
   }
-  std::string savePicture(const std::wstring&) override { return {}; }
+  void savePicture(const std::wstring&) override {}
   void close() override {}
 
   std::function<void()> meanwhile;

@@ -20,6 +20,8 @@ TEST(OptionsTest, EveryOptionIsReadAndTheTitleDefaultsToTheHostsOwn) {
   EXPECT_EQ(options.script, L"s.txt");
   EXPECT_EQ(options.log, L"log.jsonl");
   EXPECT_EQ(options.title, L"nanoCAD 5 - Drawing1");
+  EXPECT_EQ(options.dialect, "canonical");
+  EXPECT_EQ(parseOptions({L"--dialect", L"by-reference"}).dialect, "by-reference");
   EXPECT_TRUE(parseOptions({L"/RegServer"}).registerServer);
   EXPECT_TRUE(parseOptions({L"-regserver"}).registerServer);
   EXPECT_TRUE(parseOptions({L"/UNREGSERVER"}).unregisterServer);
@@ -35,6 +37,7 @@ TEST(OptionsTest, BadOptionsSayWhatIsWrong) {
       {{L"--Drawing", L"x"}, "unknown option \"--Drawing\""},
       {{L"demo.json"}, "unknown option \"demo.json\""},
       {{L"/RegServer", L"/UnregServer"}, "exclude each other"},
+      {{L"--dialect", L"bytes"}, "unknown dialect \"bytes\"; the dialects are canonical, "},
   };
   for (const auto& [arguments, message] : cases) {
     try {

@@ -27,8 +27,9 @@ TEST(ScriptTest, EveryStepParsesWithItsValues) {
       "type \"move # not a comment\\r\"\n"
       "save-json C:\\out dir\\drawing.json\n"
       "save-png \"Z:/tmp/a b.png\"\n"
+      "dialect wide-handles\n"
       "exit\n");
-  ASSERT_EQ(steps.size(), 13u);
+  ASSERT_EQ(steps.size(), 14u);
   EXPECT_EQ(steps[0].kind, StepKind::Select);
   EXPECT_THAT(steps[0].handles, ElementsAre(0x2A, 0x2B));
   EXPECT_EQ(steps[0].line, 2);
@@ -45,8 +46,10 @@ TEST(ScriptTest, EveryStepParsesWithItsValues) {
   EXPECT_EQ(steps[9].text, L"move # not a comment\r");
   EXPECT_EQ(steps[10].text, L"C:\\out dir\\drawing.json");
   EXPECT_EQ(steps[11].text, L"Z:/tmp/a b.png");
-  EXPECT_EQ(steps[12].kind, StepKind::Exit);
-  EXPECT_EQ(steps[12].line, 15);
+  EXPECT_EQ(steps[12].kind, StepKind::Dialect);
+  EXPECT_EQ(steps[12].text, L"wide-handles");
+  EXPECT_EQ(steps[13].kind, StepKind::Exit);
+  EXPECT_EQ(steps[13].line, 16);
 }
 
 TEST(ScriptTest, BadScriptsNameTheLineAndWhatIsWrong) {
@@ -68,6 +71,8 @@ TEST(ScriptTest, BadScriptsNameTheLineAndWhatIsWrong) {
       {"type \"\\q\"\n", 1, "escape"},
       {"save-json\n", 1, "file path"},
       {"escape now\n", 1, "unexpected"},
+      {"select\ndialect\n", 2, "one of canonical, variant-arrays"},
+      {"dialect Canonical\n", 1, "unknown dialect \"Canonical\""},
   };
   for (const Case& c : cases) {
     try {

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "host/OdaX_TLB.h"
 #include "sim/DrawingJson.h"
 #include "sim/Json.h"
 #include "sim/Session.h"
@@ -33,10 +32,7 @@ class FakePlatform : public HostPlatform {
       next();
     }
   }
-  std::string savePicture(const std::wstring& path) override {
-    pictures.push_back(path);
-    return {};
-  }
+  void savePicture(const std::wstring& path) override { pictures.push_back(path); }
   void close() override { closed = true; }
 
   std::vector<std::function<void()>> user;
@@ -103,7 +99,7 @@ class SessionTest : public ::testing::Test {
   }
   Value call(const ObjectRef& object, const wchar_t* member, std::vector<Argument> arguments = {},
              int flags = kMethod | kGet) {
-    return session->call(*object, member, flags, arguments);
+    return decode(session->call(*object, member, flags, arguments));
   }
   ObjectRef object(const Value& v) { return std::get<ObjectRef>(v); }
   ObjectRef document() { return object(call(session->createApplication(), L"ActiveDocument")); }
@@ -255,7 +251,7 @@ TEST_F(SessionTest, TextMembersReadAndWriteExactlyAndOnlyTextsAreIAcadText) {
   std::vector<Argument> out{{{}, true}, {{}, true}};
   session->call(*utility(), L"GetEntity", kMethod | kGet, out);
   const ObjectRef text = std::get<ObjectRef>(*out[0].output);
-  EXPECT_THAT(text->interfaces(), Contains(IID_IAcadText));
+  EXPECT_THAT(text->interfaces(), Contains(Interface::Text));
   EXPECT_EQ(std::get<std::wstring>(call(text, L"ObjectName")), L"AcDbText");
   call(text, L"Height", {{0.86602539649920688}}, kPut);
   call(text, L"ScaleFactor", {{1.154700548092894}}, kPut);
@@ -273,9 +269,9 @@ TEST_F(SessionTest, TextMembersReadAndWriteExactlyAndOnlyTextsAreIAcadText) {
   EXPECT_EQ(failure([&] { call(text, L"ObjectName", {{std::wstring(L"x")}}, kPut); }),
             kMemberNotFound);
 
-  const ObjectRef mtext = makeEntity(*session, 0x2C);
-  EXPECT_THAT(mtext->interfaces(), ::testing::Not(Contains(IID_IAcadText)));
-  EXPECT_THAT(mtext->interfaces(), Contains(IID_IAcadEntity));
+  const ObjectRef mtext = makeEntity(*session, canonicalDialect(), 0x2C);
+  EXPECT_THAT(mtext->interfaces(), ::testing::Not(Contains(Interface::Text)));
+  EXPECT_THAT(mtext->interfaces(), Contains(Interface::Entity));
   EXPECT_EQ(std::get<std::wstring>(call(mtext, L"ObjectName")), L"AcDbMText");
   EXPECT_EQ(mtext->memberId(L"ObliqueAngle"), 0);
 }
@@ -328,6 +324,50 @@ TEST_F(SessionTest, CallsWithWrongArgumentsAreRefusedAsIDispatchRefusesThem) {
   ASSERT_EQ(fails.size(), 4u);
   EXPECT_EQ(text(fails[0], "status"), "0x80020005");
   EXPECT_EQ(session->live(), 1) << "only the document this test holds";
+}
+
+TEST_F(SessionTest, EachConnectionSpeaksTheDialectItWasMadeInAndTheLogSaysHow) {
+  start("dialect by-reference\npick 2B\n");
+  const ObjectRef byRef = session->createApplication();
+  session->setDialect(canonicalDialect());  // for connections made from now on
+  const ObjectRef canonical = session->createApplication();
+  std::vector<Argument> none;
+  EXPECT_EQ(session->call(*byRef, L"HWND", kGet, none).type, vt::ByRef | vt::I4);
+  EXPECT_EQ(session->call(*canonical, L"HWND", kGet, none).type, vt::I4);
+  // Objects reached from a connection keep its dialect, out parameters too.
+  const WireValue doc = session->call(*byRef, L"ActiveDocument", kGet, none);
+  ASSERT_EQ(doc.type, vt::ByRef | vt::Dispatch);
+  const WireValue input = session->call(*doc.object, L"Utility", kGet, none);
+  EXPECT_EQ(input.object->dialect().name, "by-reference");
+  WireValue outSlot;
+  outSlot.type = vt::ByRef | vt::Variant;
+  outSlot.elements = {WireValue{}};
+  WireValue prompt;
+  prompt.type = vt::Bstr;
+  prompt.text = L"TEXT を指示 : ";
+  std::vector<Argument> out{argumentFrom(outSlot), argumentFrom(outSlot), argumentFrom(prompt)};
+  session->call(*input.object, L"GetEntity", kMethod | kGet, out);
+  ASSERT_TRUE(out[0].reply && out[1].reply);
+  EXPECT_EQ(out[0].reply->type, vt::ByRef | vt::Dispatch);
+  EXPECT_EQ(out[1].reply->type, vt::ByRef | vt::Array | vt::R8);
+  EXPECT_EQ(decode(*out[1].reply), Value(std::vector<double>{1, 2, 0}));
+
+  EXPECT_EQ(text(log.of("ready")[0], "dialect"), "canonical");
+  EXPECT_EQ(text(log.of("script")[0], "event"), "dialect");
+  const auto created = log.of("create");
+  ASSERT_EQ(created.size(), 2u);
+  EXPECT_EQ(text(created[0], "dialect"), "by-reference");
+  EXPECT_EQ(text(created[1], "dialect"), "canonical");
+  EXPECT_THAT(log.lines,
+              Contains(HasSubstr(R"j("args":[{"out":true},{"out":true},"TEXT を指示 : "],)j"
+                                 R"j("encodings":["VT_BYREF|VT_VARIANT(VT_EMPTY)",)j"
+                                 R"j("VT_BYREF|VT_VARIANT(VT_EMPTY)","VT_BSTR"])j")));
+  EXPECT_THAT(log.lines,
+              Contains(HasSubstr(R"j("out":[{"object":"Entity","id":5,"handle":"2B"},[1,2,0]],)j"
+                                 R"j("outEncodings":["VT_BYREF|VT_DISPATCH",)j"
+                                 R"j("VT_BYREF|VT_ARRAY|VT_R8[0..2]"])j")));
+  EXPECT_THAT(log.lines,
+              Contains(HasSubstr(R"j("member":"HWND","result":68174,"encoding":"VT_I4")j")));
 }
 
 TEST_F(SessionTest, SaveStepsWriteTheDrawingAndThePictureWhenReached) {
