@@ -59,7 +59,7 @@ void expectSameAsStandard(double value) {
 
 TEST(DecimalDigitsTest, RandomBitPatternsOfEveryMagnitudeMatchToChars) {
   std::mt19937_64 random(20250107);
-  for (int i = 0; i < 20000; ++i) {
+  for (int i = 0; i < 4000; ++i) {
     const double value = std::bit_cast<double>(random());
     if (std::isfinite(value))
       expectSameAsStandard(value);
@@ -77,10 +77,10 @@ TEST(DecimalDigitsTest, ExactTiesRoundHalfToEven) {
   EXPECT_EQ(asScientificText(scientificDigits(125, 2)), "1.2e+02");
   EXPECT_EQ(asScientificText(scientificDigits(135, 2)), "1.4e+02");
   for (int n = 1; n <= 60; ++n) {
-    for (std::int64_t k = 1; k < 200; k += 2)
+    for (std::int64_t k = 1; k < 100; k += 2)
       expectSameAsStandard(std::ldexp(static_cast<double>(k), -n));
   }
-  for (std::int64_t k = 1; k < 2000; ++k)
+  for (std::int64_t k = 1; k < 500; ++k)
     expectSameAsStandard(static_cast<double>(k) + 0.5);
 }
 
@@ -113,7 +113,7 @@ TEST(DecimalDigitsTest, EdgesOfTheRangeZerosAndCarries) {
     expectSameAsStandard(std::nextafter(tenth, 0.0));
     expectSameAsStandard(std::nextafter(tenth, 2 * tenth));
   }
-  for (int power = -1074; power <= 1023; ++power)
+  for (int power = -1074; power <= 1023; power += 5)
     expectSameAsStandard(std::ldexp(1.0, power));
 }
 
