@@ -13,6 +13,8 @@ ensure_comma_locale
 for preset in native sanitize fuzz windows; do
   build_preset "$preset" -DORBELLE_WARNINGS_AS_ERRORS=ON
 done
+# The release zip, which the end-to-end tests unpack and run as a user would.
+"$ORBELLE_ROOT/scripts/release.sh"
 
 results="$ORBELLE_ROOT/build/test-results"
 rm -rf "$results"

@@ -24,6 +24,7 @@
 #include "sim/win32/HostWindow.h"
 #include "sim/win32/Identifiers.h"
 #include "sim/win32/Registration.h"
+#include "ui/ProgramPath.h"
 
 namespace {
 
@@ -48,17 +49,11 @@ std::vector<std::wstring> arguments() {
   return out;
 }
 
+// However long: the buffer grows as the palette's does (the reader is portable, the call is ours).
 std::wstring exePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  while (true) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
+  return orbelle::ui::readWhole([](wchar_t* buffer, std::size_t size) -> std::size_t {
+    return ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(size));
+  });
 }
 
 // The whole file, or an Error naming it.

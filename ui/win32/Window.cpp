@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "ui/win32/Resources.h"
+
 namespace orbelle::ui::win32 {
 
 namespace {
@@ -22,6 +24,9 @@ void registerClassOnce(const wchar_t* className, WNDPROC procedure, UINT classSt
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = thisModule();
   windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  // The title bar shows the small icon, the taskbar and the task switcher the large one.
+  windowClass.hIcon = programIcon(::GetSystemMetrics(SM_CXICON));
+  windowClass.hIconSm = programIcon(::GetSystemMetrics(SM_CXSMICON));
   windowClass.lpszClassName = className;
   if (::RegisterClassExW(&windowClass) == 0)
     throw std::runtime_error("cannot register a window class (error " +

@@ -4,6 +4,7 @@ at its controls' places."""
 
 import re
 import shutil
+from pathlib import Path
 
 from lib import session
 
@@ -54,10 +55,11 @@ def unescape(text):
 
 
 class Palette:
-    def __init__(self, folder, desk=None):
+    def __init__(self, folder, desk=None, exe=None):
+        """`exe`: a palette to run where it stands, in place of a copy of the build's in `folder`."""
         self.desk = desk or session.desktop()
-        self.exe = shutil.copy2(session.exe("orbelle.exe"), folder / "orbelle.exe")
-        self.settings = folder / "orbelle.ini"
+        self.exe = Path(exe or shutil.copy2(session.exe("orbelle.exe"), folder / "orbelle.exe"))
+        self.settings = self.exe.with_suffix(".ini")
         self.debug_output = folder / "palette-debug.txt"
         self.process = None
         self.window = None

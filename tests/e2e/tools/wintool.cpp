@@ -18,6 +18,8 @@
 //   wintool windows TITLE       the windows of the process that owns TITLE: "TOP CHILDREN
 //                               MESSAGE-ONLY" (top-level ones shown or hidden, their descendants,
 //                               and message-only ones)
+//   wintool cputime TITLE       "user kernel" CPU time in milliseconds (GetProcessTimes) of the
+//                               process that owns the window titled exactly TITLE
 #include <windows.h>
 
 #include <commctrl.h>
@@ -125,6 +127,28 @@ int timeClicks(HWND window, const wchar_t* text, int count) {
   return 0;
 }
 
+double milliseconds(const FILETIME& time) {
+  ULARGE_INTEGER ticks;  // 100-nanosecond units
+  ticks.LowPart = time.dwLowDateTime;
+  ticks.HighPart = time.dwHighDateTime;
+  return static_cast<double>(ticks.QuadPart) / 10000.0;
+}
+
+int printCpuTime(HWND window) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process == nullptr)
+    return fail(L"cannot open the process of the window", L"");
+  FILETIME created{}, ended{}, kernel{}, user{};
+  const BOOL read = GetProcessTimes(process, &created, &ended, &kernel, &user);
+  CloseHandle(process);
+  if (!read)
+    return fail(L"GetProcessTimes failed", L"");
+  std::printf("%.3f %.3f\n", milliseconds(user), milliseconds(kernel));
+  return 0;
+}
+
 void printRect(const RECT& r) {
   std::printf("%ld %ld %ld %ld", r.left, r.top, r.right, r.bottom);
 }
@@ -160,8 +184,8 @@ int wmain(int argc, wchar_t** argv) {
   const int wanted = command == L"child" ? 4 : command == L"click" ? 5 : 3;
   if (argc != wanted) {
     return fail(
-        L"usage: wintool minimize|state|texts|close|endsession|rect|windows TITLE, "
-        L"wintool child TITLE TEXT, wintool click TITLE TEXT N",
+        L"usage: wintool minimize|state|texts|close|endsession|rect|windows|cputime TITLE, "
+        L"wintool child TITLE TEXT, wintool click TITLE TEXT N, wintool hint",
         L"");
   }
   HWND window = FindWindowW(nullptr, argv[2]);
@@ -195,6 +219,9 @@ int wmain(int argc, wchar_t** argv) {
     const int result = timeClicks(window, argv[3], count);
     std::fflush(stdout);
     return result;
+  } else if (command == L"cputime") {
+    if (const int failed = printCpuTime(window))
+      return failed;
   } else if (command == L"child") {
     FindChild search{argv[3]};
     EnumChildWindows(window, findChildByText, reinterpret_cast<LPARAM>(&search));
