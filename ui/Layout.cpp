@@ -36,6 +36,13 @@ PixelRect controlRect(const Control& control, int dpi) {
   return DeviceGrid::of(control.parent(), dpi).map(control.bounds());
 }
 
+PixelRect formRect(const Control& control, int dpi) {
+  const Point origin = absoluteOrigin(control.parent());
+  const Bounds local = control.bounds();
+  return DeviceGrid({}, dpi).map({origin.x + local.left, origin.y + local.top, local.width,
+                                  local.height});
+}
+
 PixelRect clientRect(const Form& form, int dpi) {
   return DeviceGrid({}, dpi).map({0, 0, form.clientWidth(), form.clientHeight()});
 }

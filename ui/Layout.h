@@ -15,6 +15,10 @@ struct PixelRect {
 
   constexpr int right() const { return left + width; }
   constexpr int bottom() const { return top + height; }
+  // Left and top edges inside, right and bottom edges outside, as a Win32 RECT.
+  constexpr bool contains(Point point) const {
+    return point.x >= left && point.x < right() && point.y >= top && point.y < bottom();
+  }
   friend constexpr bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
@@ -37,6 +41,9 @@ class DeviceGrid {
 
 // The control's rectangle in its parent's client area (the form's when it has none).
 PixelRect controlRect(const Control& control, int dpi);
+
+// The control's rectangle in the form's client area, however deep it lies.
+PixelRect formRect(const Control& control, int dpi);
 
 // The form's client area at `dpi`.
 PixelRect clientRect(const Form& form, int dpi);

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <dwmapi.h>
 #include <uxtheme.h>
+#include <windowsx.h>
 
 #include <stdexcept>
 
@@ -18,7 +19,7 @@ namespace {
 
 // Single non-resizable border, system menu and minimise only; on top of normal windows and
 // with a taskbar button of its own (no owner, app-window style).
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = WS_EX_TOPMOST | WS_EX_APPWINDOW;
 // DWMWA_USE_IMMERSIVE_DARK_MODE, newer than some SDK headers: a dark title bar on Windows 10
 // 20H1 and later; older systems refuse it and keep their own.
@@ -50,6 +51,15 @@ Theme systemLook() {
   return look;
 }
 
+// A point of the client area from a mouse message's position.
+Point pointOf(LPARAM position) {
+  return {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+}
+
+RECT toRect(const PixelRect& r) {
+  return {r.left, r.top, r.right(), r.bottom()};
+}
+
 int dpiOf(HWND window) {
   const UINT dpi = ::GetDpiForWindow(window);
   return dpi != 0 ? static_cast<int>(dpi) : kBaseDpi;
@@ -58,19 +68,19 @@ int dpiOf(HWND window) {
 }  // namespace
 
 FormWindow::FormWindow(Form& form, const ThemeManager& themes, ErrorDialog& errors)
-    : Window(errors), form_(form), themes_(themes), systemLook_(systemLook()) {
+    : Window(errors), form_(form), themes_(themes), systemLook_(systemLook()), pointer_(form) {
+  // The pictures are decoded first: one that cannot be leaves no window to take down.
+  for (Control* control : form.controls())
+    views_.push_back(makeControlView(*control));
   restoredPosition_ = form.position();
+  // CS_DBLCLKS: the second press of a double-click arrives as WM_LBUTTONDBLCLK, and starts no
+  // second action.
   create(L"OrbelleForm", kExStyle, form.caption().c_str(), kStyle, restoredPosition_.x,
-         restoredPosition_.y, 0, 0, nullptr);
+         restoredPosition_.y, 0, 0, nullptr, CS_DBLCLKS);
   dpi_ = dpiOf(hwnd());
   if (themes_.activeTheme() != nullptr) {
     const BOOL dark = TRUE;
     ::DwmSetWindowAttribute(hwnd(), kDwmUseImmersiveDarkMode, &dark, sizeof(dark));
-  }
-  for (Control* control : form.controls()) {
-    std::unique_ptr<ControlWindow> window = makeControlWindow(*this, *control);
-    window->create(control->parent() != nullptr ? windowOf(control->parent()) : hwnd(), dpi_);
-    controls_.push_back(std::move(window));
   }
   // The size is known only now: the DPI is the one of the monitor the window landed on.
   const SIZE outer = outerSize(form, dpi_);
@@ -78,10 +88,16 @@ FormWindow::FormWindow(Form& form, const ThemeManager& themes, ErrorDialog& erro
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   fitClientArea();
   applyDpi(dpi_);
+  // Last: from here on the models reach this window, and nothing above can fail any more.
+  pointer_.onLookChanged = [this](Control& control) { invalidate(control); };
   form_.setObserver(this);
+  for (const auto& view : views_)
+    view->control().setObserver(this);
 }
 
 FormWindow::~FormWindow() {
+  for (const auto& view : views_)
+    view->control().setObserver(nullptr);
   form_.setObserver(nullptr);
   tooltip_.reset();
   WindowDeleter{}(hwnd());
@@ -102,14 +118,6 @@ SIZE FormWindow::outerSize(const Form& form, int dpi) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-HWND FormWindow::windowOf(const Control* control) const {
-  for (const auto& window : controls_) {
-    if (&window->control() == control)
-      return window->hwnd();
-  }
-  throw std::logic_error("a control was created before the control it lies in");
-}
-
 void FormWindow::createTooltips() {
   loadCommonControls();
   tooltip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -124,19 +132,37 @@ void FormWindow::createTooltips() {
     ::SendMessageW(tooltip_.get(), TTM_SETTIPBKCOLOR, toColorRef(look().tooltipBackground), 0);
     ::SendMessageW(tooltip_.get(), TTM_SETTIPTEXTCOLOR, toColorRef(look().tooltipText), 0);
   }
-  for (const auto& window : controls_) {
-    const Control& control = window->control();
+  for (std::size_t i = 0; i < views_.size(); ++i) {
+    const Control& control = views_[i]->control();
+    if (!control.showHint())
+      continue;
+    // One tool per control, a rectangle of this window. Transparent: a click that lands on a
+    // hint still showing goes to the control beneath it, as when the pointer jumps from one
+    // button straight onto the next.
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_SUBCLASS | TTF_TRANSPARENT;
+    tool.hwnd = hwnd();
+    tool.uId = i;
+    tool.rect = toRect(formRect(control, dpi_));
+    tool.lpszText = const_cast<wchar_t*>(control.hint().c_str());  // copied by the tooltip
+    ::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void FormWindow::placeTooltips() {
+  if (!tooltip_)
+    return;
+  for (std::size_t i = 0; i < views_.size(); ++i) {
+    const Control& control = views_[i]->control();
     if (!control.showHint())
       continue;
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    // Transparent: a click that lands on a hint still showing goes to the control beneath it,
-    // as when the pointer jumps from one button straight onto the next.
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
     tool.hwnd = hwnd();
-    tool.uId = reinterpret_cast<UINT_PTR>(window->hwnd());
-    tool.lpszText = const_cast<wchar_t*>(control.hint().c_str());  // copied by the tooltip
-    ::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.uId = i;
+    tool.rect = toRect(formRect(control, dpi_));
+    ::SendMessageW(tooltip_.get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
@@ -161,15 +187,69 @@ void FormWindow::fitClientArea() {
 
 void FormWindow::applyDpi(int dpi) {
   dpi_ = dpi;
+  pointer_.setDpi(dpi);
   font_.reset(::CreateFontW(-fontPixelHeight(Form::kFontPoints, dpi), 0, 0, 0, FW_NORMAL, FALSE,
                             FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                             CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Form::kFontName));
   if (!font_)
     throw std::runtime_error("cannot create the font");
   ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  for (const auto& window : controls_)
-    window->applyDpi(dpi);
+  for (const auto& view : views_)
+    view->applyDpi(dpi, look());
+  placeTooltips();
   ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void FormWindow::paint(HDC dc, const RECT& area) const {
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  fillRect(dc, client, look().window);
+  for (const auto& view : views_) {
+    const Control& control = view->control();
+    const PixelRect r = formRect(control, dpi_);
+    const RECT bounds = toRect(r);
+    RECT overlap;
+    if (!::IntersectRect(&overlap, &bounds, &area))
+      continue;
+    // Clipped to itself and to every control it lies in, as a child window is.
+    const int saved = ::SaveDC(dc);
+    for (const Control* c = &control; c != nullptr; c = c->parent()) {
+      const PixelRect clip = formRect(*c, dpi_);
+      ::IntersectClipRect(dc, clip.left, clip.top, clip.right(), clip.bottom());
+    }
+    view->paint(dc, r, {look(), font_.get(), dpi_, pointer_.look(control)});
+    ::RestoreDC(dc, saved);
+  }
+}
+
+void FormWindow::invalidate(const Control& control) {
+  if (hwnd() == nullptr)
+    return;
+  const RECT r = toRect(formRect(control, dpi_));
+  ::InvalidateRect(hwnd(), &r, FALSE);
+}
+
+void FormWindow::controlChanged(Control& control) {
+  invalidate(control);
+}
+
+void FormWindow::onMouseMove(WPARAM keys, LPARAM position) {
+  if (!trackingLeave_) {
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd(), 0};
+    trackingLeave_ = ::TrackMouseEvent(&track) != FALSE;
+  }
+  const ShiftState shift{(keys & MK_SHIFT) != 0, (keys & MK_CONTROL) != 0,
+                         ::GetKeyState(VK_MENU) < 0, (keys & MK_LBUTTON) != 0};
+  pointer_.pointerMoved(pointOf(position), shift);
+}
+
+void FormWindow::onButtonUp(LPARAM position) {
+  Control* clicked = pointer_.buttonUp(pointOf(position));
+  if (::GetCapture() == hwnd())
+    ::ReleaseCapture();
+  // Last of all: the action may pump messages, and even close the window, before it returns.
+  if (clicked != nullptr)
+    clicked->click();
 }
 
 void FormWindow::windowStateWritten(Form& form) {
@@ -216,11 +296,42 @@ void FormWindow::positionWritten(Form& form) {
 LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND: {
+      // The background at once, as the window is shown; the controls come with WM_PAINT.
       RECT client;
       ::GetClientRect(hwnd(), &client);
       fillRect(reinterpret_cast<HDC>(wParam), client, look().window);
       return 1;
     }
+    case WM_PAINT: {
+      PaintScope paintScope(hwnd());
+      RECT client;
+      ::GetClientRect(hwnd(), &client);
+      BufferedCanvas canvas(paintScope.dc(), client.right, client.bottom);
+      paint(canvas.dc(), paintScope.area());
+      canvas.show();
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      onMouseMove(wParam, lParam);
+      return 0;
+    case WM_MOUSELEAVE:
+      trackingLeave_ = false;
+      pointer_.pointerLeft();
+      return 0;
+    case WM_LBUTTONDOWN:
+      if (pointer_.buttonDown(pointOf(lParam)) && ::GetCapture() != hwnd())
+        ::SetCapture(hwnd());
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      if (pointer_.doubleClicked(pointOf(lParam)) && ::GetCapture() != hwnd())
+        ::SetCapture(hwnd());
+      return 0;
+    case WM_LBUTTONUP:
+      onButtonUp(lParam);
+      return 0;
+    case WM_CAPTURECHANGED:
+      pointer_.captureLost();
+      return 0;
     case WM_SIZE:
       if (wParam == SIZE_MINIMIZED)
         form_.reportWindowState(WindowState::Minimized);

@@ -54,6 +54,7 @@ class PaintScope {
   PaintScope(const PaintScope&) = delete;
   PaintScope& operator=(const PaintScope&) = delete;
   HDC dc() const { return dc_; }
+  const RECT& area() const { return paint_.rcPaint; }  // what needs painting
 
  private:
   HWND window_;
