@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """How long a click on SW keeps the palette busy: against a host that has just died (killed
 while the palette waited on it, its window gone a moment before) and against no host at all.
-Each click is a press and a release sent to the button with SendMessage, which returns when the
-palette's click handler has (tests/e2e/tools/wintool.cpp). (Against a live host this does not
-measure the action: COM refuses calls out of a message sent by another program.)
+Each click is a press and a release sent to the palette's window at the button's centre with
+SendMessage, which returns when the palette's click handler has (tests/e2e/tools/wintool.cpp).
+(Against a live host this does not measure the action: COM refuses calls out of a message sent
+by another program.)
 
     python3 bench/clicktime.py [--rounds 10] [--clicks 50] [--build build/windows]"""
 
@@ -18,13 +19,8 @@ ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
 from lib import session  # noqa: E402
-from lib.palette import TITLE, Palette  # noqa: E402
+from lib.palette import Palette  # noqa: E402
 from lib.standin import start_host  # noqa: E402
-
-
-def click_times(clicks):
-    output = session.wintool("click", TITLE, "SpeedButton6", str(clicks))
-    return [float(value) for value in output.split()]
 
 
 def describe(name, values):
@@ -53,15 +49,16 @@ def main():
             before = host.log.last_seq()
             # A click on the picture R whose action waits for the selection (the host revokes
             # its class meanwhile): sent like the others, by a program that waits for it.
-            waiting = desk.start(session.exe("wintool.exe"), ["click", TITLE, "Image4", "1"])
+            waiting = desk.start(session.exe("wintool.exe"),
+                                 palette.sent_click_args("picture R"))
             host.log.wait_for("script", 60, after=before, event="revoked")
             host.process.popen.kill()
             host.process.popen.wait(60)
             killed = time.perf_counter()
             waiting.wait(60)  # the picture action ended with the host
             freed.append(1000 * (time.perf_counter() - killed))
-            just_died += click_times(1)
-        none = click_times(args.clicks)
+            just_died += palette.time_sent_clicks("SW", 1)
+        none = palette.time_sent_clicks("SW", args.clicks)
     finally:
         palette.stop()
     print(describe("a host that has just died", just_died))

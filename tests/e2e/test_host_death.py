@@ -9,7 +9,6 @@ real host's registration would go with its process on Windows."""
 import statistics
 import unittest
 
-from lib import session
 from lib.palette import TITLE
 from lib.scenario import Scenario
 from lib.standin import start_host
@@ -19,13 +18,6 @@ TIMEOUT = 60
 VIEW_SW = "^C-VIEW SWISO ZOOM E\r"
 TEXT = {"handle": "40", "type": "AcDbText", "text": "寸法", "insertionPoint": [0, 0, 0],
         "height": 10}
-
-
-def click_times(clicks):
-    """Milliseconds of each of `clicks` clicks on SW, sent so that each returns once the
-    palette's click handler has."""
-    output = session.wintool("click", TITLE, "SpeedButton6", str(clicks))
-    return [float(value) for value in output.split()]
 
 
 class HostDeathTest(unittest.TestCase):
@@ -44,10 +36,10 @@ class HostDeathTest(unittest.TestCase):
     def assert_survives_and_serves_a_new_host(self, scene):
         palette = scene.palette
         # Just after the death, and with no host at all: a click does nothing, and fast.
-        just_died = click_times(1)[0]
+        just_died = palette.time_sent_clicks("SW", 1)[0]
         self.assertIsNone(palette.process.returncode, "the palette ended with the host")
         palette.click("SW")  # a real click too, which no later host may receive
-        none = click_times(20)
+        none = palette.time_sent_clicks("SW", 20)
         print(f"\n  {self.id().rsplit('.', 1)[-1]}: a click {just_died:.2f} ms just after the "
               f"death; with no host a median {statistics.median(none):.2f} ms, at most "
               f"{max(none):.2f} ms (20 clicks)", flush=True)

@@ -82,6 +82,9 @@ class PaletteWindowTest(unittest.TestCase):
                 self.assertEqual(icons[size], images[size])
 
     def test_the_hovered_picture_turns_flat_and_stays_flat_until_another_is_hovered(self):
+        # Away from where the palette will stand: a pointer left there by an earlier test would
+        # hover a picture as soon as the window appears.
+        session.desktop().move_on_screen(0, 0)
         palette = Palette(session.work_dir("palette-hover")).start()
         self.addCleanup(palette.stop)
         desk = palette.desk

@@ -1,12 +1,13 @@
 // The window of a form failing half-built: each step of its construction made to fail in turn
 // (a window the system refuses to create, a picture that does not decode or is missing, the
-// font), and after each nothing of it may be left: no window of the thread, none bound to the
-// dead object.
+// font, the hint window made once it is shown), and after each nothing of it may be left: no
+// window of the thread, none bound to the dead object.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -21,7 +22,7 @@
 namespace orbelle::ui::win32 {
 namespace {
 
-// A panel with a picture in it, and a button with a hint: every kind of window a form makes.
+// A panel with a picture in it, and a button with a hint: every kind of control a form draws.
 // The pictures are this program's resources (FormWindowFailure.rc).
 class SmallForm : public Form {
  public:
@@ -47,7 +48,8 @@ class NoThemes final : public ThemeLibrary {
 
 class QuietErrors final : public ErrorDialog {
  public:
-  void showError(const std::wstring&) override {}
+  void showError(const std::wstring&) override { ++shown; }
+  int shown = 0;
 };
 
 BOOL CALLBACK countOne(HWND, LPARAM count) {
@@ -153,8 +155,9 @@ class FormWindowFailureTest : public ::testing::Test {
     creations = {};
   }
 
-  // Builds the window of a fresh form; afterwards the thread has the windows it had before.
-  void build(const wchar_t* picture, Outcome outcome) {
+  // Builds the window of a fresh form, and with `hints` shows it (hidden) and lets it make its
+  // hints; afterwards the thread has the windows it had before.
+  void build(const wchar_t* picture, Outcome outcome, bool hints = false) {
     const int before = threadWindows();
     {
       SmallForm form(picture);
@@ -162,6 +165,10 @@ class FormWindowFailureTest : public ::testing::Test {
         FormWindow window(form, themes_, errors_);
         EXPECT_NE(outcome, Outcome::Fails) << "the construction did not fail";
         EXPECT_GT(threadWindows(), before);
+        if (hints) {
+          window.show(SW_HIDE);
+          pumpMessages();
+        }
       } catch (const std::exception& e) {
         EXPECT_NE(outcome, Outcome::Succeeds) << e.what();
       }
@@ -183,15 +190,34 @@ class FormWindowFailureTest : public ::testing::Test {
   HHOOK hook_ = nullptr;
 };
 
-TEST_F(FormWindowFailureTest, EachWindowOfTheConstructionRefusedLeavesNoWindowBehind) {
-  build(L"GOOD_PICTURE", Outcome::Succeeds);
+TEST_F(FormWindowFailureTest, TheControlsAreDrawnInTheFormsOwnWindow) {
+  build(L"GOOD_PICTURE", Outcome::Succeeds, true);
   const std::vector<std::wstring> classes = creations.classes;
-  ASSERT_GE(classes.size(), 5u) << "the form, the panel, the picture, the button, the hint";
+  EXPECT_EQ(std::count_if(classes.begin(), classes.end(),
+                          [](const std::wstring& c) { return c.starts_with(L"Orbelle"); }),
+            1)
+      << "the panel, the picture and the button make no window of their own";
+  EXPECT_EQ(std::count(classes.begin(), classes.end(), std::wstring(TOOLTIPS_CLASSW)), 1);
+  EXPECT_EQ(errors_.shown, 0);
+}
+
+TEST_F(FormWindowFailureTest, EachWindowRefusedLeavesNoWindowBehind) {
+  build(L"GOOD_PICTURE", Outcome::Succeeds, true);
+  const std::vector<std::wstring> classes = creations.classes;
+  ASSERT_GE(classes.size(), 2u) << "the form and the hint";
   for (std::size_t i = 0; i < classes.size(); ++i) {
     SCOPED_TRACE("window " + std::to_string(i + 1) + " of class " + wideToUtf8(classes[i]));
-    const bool ours = classes[i].starts_with(L"Orbelle") || classes[i] == TOOLTIPS_CLASSW;
     creations = {static_cast<int>(i) + 1, {}};
-    build(L"GOOD_PICTURE", ours ? Outcome::Fails : Outcome::Either);
+    errors_.shown = 0;
+    if (classes[i].starts_with(L"Orbelle")) {
+      build(L"GOOD_PICTURE", Outcome::Fails, true);
+    } else if (classes[i] == TOOLTIPS_CLASSW) {
+      // Made once the palette is up: the palette goes on without hints, and says why.
+      build(L"GOOD_PICTURE", Outcome::Succeeds, true);
+      EXPECT_EQ(errors_.shown, 1);
+    } else {
+      build(L"GOOD_PICTURE", Outcome::Either, true);
+    }
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <dwmapi.h>
+#include <shellscalingapi.h>
 #include <uxtheme.h>
 #include <windowsx.h>
 
@@ -60,6 +61,16 @@ RECT toRect(const PixelRect& r) {
   return {r.left, r.top, r.right(), r.bottom()};
 }
 
+// The DPI of the monitor that a window whose top-left corner is `position` stands on.
+int dpiAt(Point position) {
+  HMONITOR monitor = ::MonitorFromPoint({position.x, position.y}, MONITOR_DEFAULTTONEAREST);
+  UINT dpiX = 0;
+  UINT dpiY = 0;
+  if (SUCCEEDED(::GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY)) && dpiX != 0)
+    return static_cast<int>(dpiX);
+  return static_cast<int>(::GetDpiForSystem());
+}
+
 int dpiOf(HWND window) {
   const UINT dpi = ::GetDpiForWindow(window);
   return dpi != 0 ? static_cast<int>(dpi) : kBaseDpi;
@@ -75,17 +86,23 @@ FormWindow::FormWindow(Form& form, const ThemeManager& themes, ErrorDialog& erro
   restoredPosition_ = form.position();
   // CS_DBLCLKS: the second press of a double-click arrives as WM_LBUTTONDBLCLK, and starts no
   // second action.
+  // Created at its size for the monitor it will stand on: sizing it afterwards would hold up the
+  // palette's start.
+  const int expectedDpi = dpiAt(restoredPosition_);
+  const SIZE size = outerSize(form, expectedDpi);
   create(L"OrbelleForm", kExStyle, form.caption().c_str(), kStyle, restoredPosition_.x,
-         restoredPosition_.y, 0, 0, nullptr, CS_DBLCLKS);
+         restoredPosition_.y, size.cx, size.cy, nullptr, CS_DBLCLKS);
   dpi_ = dpiOf(hwnd());
+  if (dpi_ != expectedDpi) {
+    // It straddles monitors and most of it lies on another one.
+    const SIZE outer = outerSize(form, dpi_);
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, outer.cx, outer.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   if (themes_.activeTheme() != nullptr) {
     const BOOL dark = TRUE;
     ::DwmSetWindowAttribute(hwnd(), kDwmUseImmersiveDarkMode, &dark, sizeof(dark));
   }
-  // The size is known only now: the DPI is the one of the monitor the window landed on.
-  const SIZE outer = outerSize(form, dpi_);
-  ::SetWindowPos(hwnd(), nullptr, 0, 0, outer.cx, outer.cy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   fitClientArea();
   applyDpi(dpi_);
   // Last: from here on the models reach this window, and nothing above can fail any more.

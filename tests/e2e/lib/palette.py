@@ -106,6 +106,18 @@ class Palette:
     def click(self, control):
         self.desk.click(self.window, *self.point(control))
 
+    def sent_click_args(self, control, clicks=1):
+        """wintool's arguments for `clicks` clicks sent to the window at a control's centre: the
+        controls have no windows of their own, the palette's window hit-tests the point."""
+        x, y = self.point(control)
+        return ["click", TITLE, str(x), str(y), str(clicks)]
+
+    def time_sent_clicks(self, control, clicks):
+        """Milliseconds of each of `clicks` clicks on a control, sent so that each returns once
+        the palette's click handler has (tests/e2e/tools/wintool.cpp)."""
+        return [float(value) for value in session.wintool(*self.sent_click_args(control, clicks))
+                .split()]
+
     def double_click(self, control):
         self.desk.double_click(self.window, *self.point(control))
 

@@ -289,6 +289,10 @@ class WineDesktop:
         """Moves the pointer to (x, y) inside the window."""
         self._xdotool("mousemove", "--window", wid, x, y)
 
+    def move_on_screen(self, x, y):
+        """Moves the pointer to (x, y) of the screen, wherever the windows are."""
+        self._xdotool("mousemove", x, y)
+
     def click(self, wid, x, y):
         """A real left click at (x, y) inside the window."""
         self.move(wid, x, y)

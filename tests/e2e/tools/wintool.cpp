@@ -12,8 +12,8 @@
 //                               window manager the X window is the client area alone)
 //   wintool child TITLE TEXT    "left top right bottom" of the first child window showing TEXT
 //   wintool hint                "left top right bottom" of the hint (tooltip) on show, or "none"
-//   wintool click TITLE TEXT N  N clicks on the child window showing TEXT, each a press and a
-//                               release at its centre sent with SendMessage, so that it returns
+//   wintool click TITLE X Y N   N clicks at the point X, Y of the window's client area, each a
+//                               press and a release sent with SendMessage, so that it returns
 //                               once the click handler has: the milliseconds of each, a line each
 //   wintool windows TITLE       the windows of the process that owns TITLE: "TOP CHILDREN
 //                               MESSAGE-ONLY" (top-level ones shown or hidden, their descendants,
@@ -25,6 +25,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -106,20 +107,14 @@ int countWindows(HWND window) {
   return 0;
 }
 
-int timeClicks(HWND window, const wchar_t* text, int count) {
-  FindChild search{text};
-  EnumChildWindows(window, findChildByText, reinterpret_cast<LPARAM>(&search));
-  if (search.found == nullptr)
-    return fail(L"no child window shows ", text);
-  RECT client{};
-  GetClientRect(search.found, &client);
-  const LPARAM centre = MAKELPARAM(client.right / 2, client.bottom / 2);
+int timeClicks(HWND window, int x, int y, int count) {
+  const LPARAM point = MAKELPARAM(x, y);
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   for (int i = 0; i < count; ++i) {
     QueryPerformanceCounter(&start);
-    SendMessageW(search.found, WM_LBUTTONDOWN, MK_LBUTTON, centre);
-    SendMessageW(search.found, WM_LBUTTONUP, 0, centre);
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageW(window, WM_LBUTTONUP, 0, point);
     QueryPerformanceCounter(&end);
     std::printf("%.3f\n", 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
                               static_cast<double>(frequency.QuadPart));
@@ -181,11 +176,11 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   const std::wstring command = argc > 1 ? argv[1] : L"";
-  const int wanted = command == L"child" ? 4 : command == L"click" ? 5 : 3;
+  const int wanted = command == L"child" ? 4 : command == L"click" ? 6 : 3;
   if (argc != wanted) {
     return fail(
         L"usage: wintool minimize|state|texts|close|endsession|rect|windows|cputime TITLE, "
-        L"wintool child TITLE TEXT, wintool click TITLE TEXT N, wintool hint",
+        L"wintool child TITLE TEXT, wintool click TITLE X Y N, wintool hint",
         L"");
   }
   HWND window = FindWindowW(nullptr, argv[2]);
@@ -213,10 +208,18 @@ int wmain(int argc, wchar_t** argv) {
   } else if (command == L"windows") {
     return countWindows(window);
   } else if (command == L"click") {
-    const int count = _wtoi(argv[4]);
+    const int count = _wtoi(argv[5]);
     if (count <= 0)
-      return fail(L"the number of clicks must be a positive number, not ", argv[4]);
-    const int result = timeClicks(window, argv[3], count);
+      return fail(L"the number of clicks must be a positive number, not ", argv[5]);
+    wchar_t* end = nullptr;
+    const long x = std::wcstol(argv[3], &end, 10);
+    const bool xRead = *argv[3] != L'\0' && *end == L'\0';
+    const long y = std::wcstol(argv[4], &end, 10);
+    if (!xRead || *argv[4] == L'\0' || *end != L'\0' || x < 0 || y < 0 || x > 0x7fff ||
+        y > 0x7fff)
+      return fail(L"the point must be two numbers of client pixels, not ",
+                  (std::wstring(argv[3]) + L" " + argv[4]).c_str());
+    const int result = timeClicks(window, static_cast<int>(x), static_cast<int>(y), count);
     std::fflush(stdout);
     return result;
   } else if (command == L"cputime") {
