@@ -52,7 +52,7 @@ class Form {
   Point position() const { return position_; }
   void setPosition(Point position);
 
-  // The controls in creation order; each is realised as a child window of its parent.
+  // The controls in creation order, each after the control it lies in.
   const std::vector<Control*>& controls() const { return controls_; }
 
   void setObserver(FormObserver* observer) { observer_ = observer; }

@@ -81,6 +81,9 @@ class ReleaseTest(unittest.TestCase):
                    if "DLL Name:" in line}
         self.assertTrue(imports)
         self.assertLessEqual(imports, SYSTEM_DLLS)
+        # COM's libraries load when COM starts, once the palette is on the screen: at the
+        # program's start they would hold it up.
+        self.assertFalse(imports & {"ole32.dll", "oleaut32.dll"}, "COM loaded at the start")
 
         # No debug information inside; a debug link names the file beside the zip, whose CRC
         # it carries, as gdb checks it.

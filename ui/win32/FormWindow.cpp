@@ -84,10 +84,9 @@ FormWindow::FormWindow(Form& form, const ThemeManager& themes, ErrorDialog& erro
   for (Control* control : form.controls())
     views_.push_back(makeControlView(*control));
   restoredPosition_ = form.position();
-  // CS_DBLCLKS: the second press of a double-click arrives as WM_LBUTTONDBLCLK, and starts no
-  // second action.
   // Created at its size for the monitor it will stand on: sizing it afterwards would hold up the
-  // palette's start.
+  // palette's start. CS_DBLCLKS: the second press of a double-click arrives as WM_LBUTTONDBLCLK,
+  // and starts no second action.
   const int expectedDpi = dpiAt(restoredPosition_);
   const SIZE size = outerSize(form, expectedDpi);
   create(L"OrbelleForm", kExStyle, form.caption().c_str(), kStyle, restoredPosition_.x,
