@@ -2,11 +2,11 @@
 """Start-up time under Wine: from starting a program to its window being shown, for the palette
 and for a bare Win32 window program, in the same run, on one virtual display.
 
-    python3 bench/startup.py [--runs 15] [--build build/windows] [--baseline OTHER.exe]
+    python3 bench/startup.py [--runs 15] [--build build/windows] [--baseline OTHER.exe ...]
 
 Prints the median and the spread of each, the palette's median over the bare window's and the
-median of each round's ratio, and the palette's size and the DLLs it imports. --baseline adds another palette executable (an older
-build, say) to the same interleaved runs."""
+median of each round's ratio, and the palette's size and the DLLs it imports. Each --baseline
+adds another palette executable (an older build, say) to the same interleaved runs."""
 
 import argparse
 import statistics
@@ -68,7 +68,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=15)
     parser.add_argument("--build", default=str(ROOT / "build" / "windows"))
-    parser.add_argument("--baseline", help="another orbelle.exe to time in the same runs")
+    parser.add_argument("--baseline", action="append", default=[],
+                        help="another orbelle.exe to time in the same runs (may be repeated)")
     args = parser.parse_args()
     build = Path(args.build)
     if args.runs < 1:
@@ -79,11 +80,13 @@ def main():
     except StopIteration:
         sys.exit(f"startup.py: orbelle.exe and barewindow.exe are not both built in {build}: "
                  "run cmake --build build/windows first")
-    if args.baseline:
-        baseline = Path(args.baseline).resolve()
+    for number, path in enumerate(args.baseline, 1):
+        baseline = Path(path).resolve()
         if not baseline.is_file():
             sys.exit(f"startup.py: the baseline {baseline} does not exist")
-        programs.append(("baseline", baseline, "Orbelle '25.01.07A"))
+        name = "baseline" if len(args.baseline) == 1 else f"baseline {number}"
+        print(f"{name}: {baseline} ({baseline.stat().st_size:,} bytes)")
+        programs.append((name, baseline, "Orbelle '25.01.07A"))
 
     palette_exe = programs[0][1]
     print(f"orbelle.exe: {palette_exe.stat().st_size:,} bytes; imports "
