@@ -39,8 +39,8 @@ PixelRect controlRect(const Control& control, int dpi) {
 PixelRect formRect(const Control& control, int dpi) {
   const Point origin = absoluteOrigin(control.parent());
   const Bounds local = control.bounds();
-  return DeviceGrid({}, dpi).map({origin.x + local.left, origin.y + local.top, local.width,
-                                  local.height});
+  return DeviceGrid({}, dpi).map(
+      {origin.x + local.left, origin.y + local.top, local.width, local.height});
 }
 
 PixelRect clientRect(const Form& form, int dpi) {

@@ -209,11 +209,10 @@ void FormWindow::applyDpi(int dpi) {
                             CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Form::kFontName));
   if (!font_)
     throw std::runtime_error("cannot create the font");
-  ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   for (const auto& view : views_)
     view->applyDpi(dpi, look());
   placeTooltips();
-  ::InvalidateRect(hwnd(), nullptr, TRUE);
+  ::InvalidateRect(hwnd(), nullptr, FALSE);  // painted whole, background and all
 }
 
 void FormWindow::paint(HDC dc, const RECT& area) const {

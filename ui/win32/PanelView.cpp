@@ -11,13 +11,11 @@ void PanelView::paint(HDC dc, PixelRect area, const PaintContext& context) const
   // meets the inner edge of the bevel exactly at every DPI.
   const DeviceGrid grid = DeviceGrid::of(&panel_, context.dpi);
   const Bounds inside{0, 0, panel_.bounds().width, panel_.bounds().height};
-  for (const BevelStripe& stripe :
-       bevelStripes(inside, panel_.bevelOuter(), panel_.bevelWidth())) {
+  for (const BevelStripe& stripe : bevelStripes(inside, panel_.bevelOuter(), panel_.bevelWidth())) {
     const PixelRect r = grid.map(stripe.bounds);
-    fillRect(dc,
-             {area.left + r.left, area.top + r.top, area.left + r.right(), area.top + r.bottom()},
-             stripe.shade == BevelShade::Light ? context.look.bevelLight
-                                               : context.look.bevelShadow);
+    fillRect(
+        dc, {area.left + r.left, area.top + r.top, area.left + r.right(), area.top + r.bottom()},
+        stripe.shade == BevelShade::Light ? context.look.bevelLight : context.look.bevelShadow);
   }
 }
 

@@ -215,8 +215,7 @@ int wmain(int argc, wchar_t** argv) {
     const long x = std::wcstol(argv[3], &end, 10);
     const bool xRead = *argv[3] != L'\0' && *end == L'\0';
     const long y = std::wcstol(argv[4], &end, 10);
-    if (!xRead || *argv[4] == L'\0' || *end != L'\0' || x < 0 || y < 0 || x > 0x7fff ||
-        y > 0x7fff)
+    if (!xRead || *argv[4] == L'\0' || *end != L'\0' || x < 0 || y < 0 || x > 0x7fff || y > 0x7fff)
       return fail(L"the point must be two numbers of client pixels, not ",
                   (std::wstring(argv[3]) + L" " + argv[4]).c_str());
     const int result = timeClicks(window, static_cast<int>(x), static_cast<int>(y), count);

@@ -46,9 +46,9 @@ TEST(HitTest, TheDeepestControlUnderThePointWinsAndTheBackgroundIsNone) {
   EXPECT_EQ(controlAt(board, {30, 30}, 96), &board.picture);  // not the panel it lies in
   EXPECT_EQ(controlAt(board, {2, 30}, 96), &board.panel);     // the panel's bevel ring
   EXPECT_EQ(controlAt(board, {3, 30}, 96), &board.picture);
-  EXPECT_EQ(controlAt(board, {0, 30}, 96), nullptr);          // left of the panel
-  EXPECT_EQ(controlAt(board, {56, 10}, 96), nullptr);         // the panel's right edge is out
-  EXPECT_EQ(controlAt(board, {60, 0}, 96), &board.button);    // left and top edges are in
+  EXPECT_EQ(controlAt(board, {0, 30}, 96), nullptr);        // left of the panel
+  EXPECT_EQ(controlAt(board, {56, 10}, 96), nullptr);       // the panel's right edge is out
+  EXPECT_EQ(controlAt(board, {60, 0}, 96), &board.button);  // left and top edges are in
   EXPECT_EQ(controlAt(board, {106, 21}, 96), &board.button);
   EXPECT_EQ(controlAt(board, {107, 21}, 96), nullptr);
   EXPECT_EQ(controlAt(board, {150, 90}, 96), nullptr);
