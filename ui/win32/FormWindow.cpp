@@ -148,6 +148,15 @@ void FormWindow::createTooltips() {
     ::SendMessageW(tooltip_.get(), TTM_SETTIPBKCOLOR, toColorRef(look().tooltipBackground), 0);
     ::SendMessageW(tooltip_.get(), TTM_SETTIPTEXTCOLOR, toColorRef(look().tooltipText), 0);
   }
+  toolMessage(TTM_ADDTOOLW);
+}
+
+void FormWindow::placeTooltips() {
+  if (tooltip_)
+    toolMessage(TTM_NEWTOOLRECTW);
+}
+
+void FormWindow::toolMessage(UINT message) {
   for (std::size_t i = 0; i < views_.size(); ++i) {
     const Control& control = views_[i]->control();
     if (!control.showHint())
@@ -162,23 +171,7 @@ void FormWindow::createTooltips() {
     tool.uId = i;
     tool.rect = toRect(formRect(control, dpi_));
     tool.lpszText = const_cast<wchar_t*>(control.hint().c_str());  // copied by the tooltip
-    ::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
-}
-
-void FormWindow::placeTooltips() {
-  if (!tooltip_)
-    return;
-  for (std::size_t i = 0; i < views_.size(); ++i) {
-    const Control& control = views_[i]->control();
-    if (!control.showHint())
-      continue;
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = hwnd();
-    tool.uId = i;
-    tool.rect = toRect(formRect(control, dpi_));
-    ::SendMessageW(tooltip_.get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(tooltip_.get(), message, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 

@@ -39,6 +39,8 @@ class FormWindow final : public Window, private FormObserver, private ControlObs
   void fitClientArea();
   void createTooltips();
   void placeTooltips();
+  // Sends `message` (add a tool, move it) for each control that has a hint.
+  void toolMessage(UINT message);
   void paint(HDC dc, const RECT& area) const;
   void invalidate(const Control& control);
   void onMouseMove(WPARAM keys, LPARAM position);
