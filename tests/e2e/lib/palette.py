@@ -54,9 +54,10 @@ def unescape(text):
 
 
 class Palette:
-    def __init__(self, folder, desk=None):
+    def __init__(self, folder, desk=None, exe=None):
+        """`exe`: another orbelle.exe than the build's (a benchmark's baseline)."""
         self.desk = desk or session.desktop()
-        self.exe = shutil.copy2(session.exe("orbelle.exe"), folder / "orbelle.exe")
+        self.exe = shutil.copy2(exe or session.exe("orbelle.exe"), folder / "orbelle.exe")
         self.settings = folder / "orbelle.ini"
         self.debug_output = folder / "palette-debug.txt"
         self.process = None
