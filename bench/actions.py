@@ -2,17 +2,10 @@
 """Host round trips and time of the palette's actions under Wine, read from the stand-in host's
 log: for one picture (block) action, one TEXT, one ROTATE3D and one view action (SW).
 
-    python3 bench/actions.py [--rounds 5] [--build build/windows] [--baseline OLD/orbelle.exe]
+    python3 bench/actions.py [--rounds 5] [--sessions 1] [--baseline OLD/orbelle.exe]
 
-For each action: the round trips to the host (name lookups and calls, the log's "lookup" and
-"call" lines), and the time from the first host call (the application object's creation) to the
-release of the action's last host object, less the action's own pauses (100 ms before each
-idle poll of the selection wait, 5 ms for a single Escape, 200 + 500 ms for a double one, 500 ms
-after restoring a minimised host) and less the user's answers (from each "waiting" line to the
-scripted "answer" that ended it). The times are the log's own ("us", a monotonic clock in the
-host). Each palette runs one warm-up round and then --rounds measured ones, in a host and
-palette of its own; with --baseline, the baseline and this build take turns, session by
-session, in the same run. Prints the median of each figure and the spread of the time."""
+What is counted and timed, and how the pauses and the user's answers are left out:
+bench/README.md. Prints a table of medians, and the spread of the time."""
 
 import argparse
 import json
@@ -134,6 +127,11 @@ def measure(lines, action):
 
     lookups = [line for line in lines if line["kind"] == "lookup"]
     calls = [line for line in lines if line["kind"] == "call"]
+    # What one lookup costs: from its line to the line of the call it served, the next line.
+    lookup_gaps_ms = [(after["us"] - before["us"]) / 1000
+                      for before, after in zip(lines, lines[1:])
+                      if before["kind"] == "lookup" and after["kind"] == "call"
+                      and after["id"] == before["id"]]
     return {
         "lookups": len(lookups),
         "calls": len(calls),
@@ -142,6 +140,7 @@ def measure(lines, action):
         "span_ms": span_us / 1000,
         "pauses_ms": pauses_us / 1000,
         "user_ms": user_us / 1000,
+        "lookup_gaps_ms": lookup_gaps_ms,
         "lookup_names": sorted(f"{line['object']}#{line['id']}.{line['name']}"
                                for line in lookups),
     }
@@ -195,10 +194,17 @@ def summary(samples):
             "pauses_ms": first["pauses_ms"], "lookup_names": first["lookup_names"]}
 
 
-def print_table(figures, labels):
-    head = "| action |" + "".join(f" {label}: round trips (lookups + calls) | {label}: ms "
-                                  "(median, min-max) |" for label in labels)
-    print(head)
+def report(samples, palettes, args):
+    """The table of each palette's figures, then each action's span and lookups."""
+    figures = {label: {name: summary(s) for name, s in by_action.items()}
+               for label, by_action in samples.items()}
+    labels = [label for label, _ in palettes]
+    for label, exe in palettes:
+        print(f"{label}: {exe}")
+    print(f"{args.rounds} rounds x {args.sessions} session(s) per palette, after one warm-up "
+          "round each; ms: first host call to last release, less pauses and answers")
+    print("| action |" + "".join(f" {label}: round trips (lookups + calls) | {label}: ms "
+                                 "(median, min-max) |" for label in labels))
     print("|---|" + "---|---|" * len(labels))
     for name in ACTION_NAMED:
         row = f"| {name} |"
@@ -207,6 +213,18 @@ def print_table(figures, labels):
             row += (f" {f['round_trips']} ({f['lookups']} + {f['calls']}) |"
                     f" {f['ms']:.1f} ({f['min']:.1f}-{f['max']:.1f}) |")
         print(row)
+    for label in labels:
+        gaps = [gap for by_action in samples[label].values() for sample in by_action
+                for gap in sample["lookup_gaps_ms"]]
+        if gaps:
+            print(f"  {label}: a lookup's round trip (its line to its call's line): median "
+                  f"{statistics.median(gaps):.2f} ms over {len(gaps)}")
+        for name in ACTION_NAMED:
+            f = figures[label][name]
+            print(f"  {label}, {name}: span {f['span_ms']:.1f} ms, of which pauses "
+                  f"{f['pauses_ms']:.0f} ms")
+            if args.lookups:
+                print("    lookups: " + ", ".join(f["lookup_names"]))
 
 
 def main():
@@ -220,6 +238,9 @@ def main():
                         help="list each action's name lookups (object#id.name)")
     parser.add_argument("--prefix", default=str(ROOT / "build" / "wine-bench"),
                         help="the Wine prefix to run in")
+    parser.add_argument("--keep", metavar="DIR",
+                        help="keep each session's host log and files in DIR (by default they "
+                             "go with a temporary folder)")
     args = parser.parse_args()
     if args.rounds < 1 or args.sessions < 1:
         parser.error("--rounds and --sessions must be at least 1")
@@ -244,31 +265,19 @@ def main():
     try:
         with WineDesktop(args.prefix) as desk, \
                 tempfile.TemporaryDirectory(prefix="orbelle-bench-") as temp:
+            folder = Path(args.keep).resolve() if args.keep else Path(temp)
             for session in range(args.sessions):
                 for label, exe in palettes:
-                    work = Path(temp) / f"{label.replace(' ', '-')}-{session}"
+                    work = folder / f"{label.replace(' ', '-')}-{session}"
+                    if work.exists() and any(work.iterdir()):
+                        raise BenchError(f"{work} is not empty: keep the files elsewhere")
                     for name, figures in run_session(desk, label, exe, args.rounds,
                                                      work).items():
                         samples[label][name] += figures
+        report(samples, palettes, args)
     except (BenchError, DesktopError, TimeoutError) as error:
         print(f"orbelle: bench: {error}", file=sys.stderr)
         return 1
-
-    figures = {label: {name: summary(s) for name, s in by_action.items()}
-               for label, by_action in samples.items()}
-    labels = [label for label, _ in palettes]
-    for label, exe in palettes:
-        print(f"{label}: {exe}")
-    print(f"{args.rounds} rounds x {args.sessions} session(s) per palette, after one warm-up "
-          "round each; ms: first host call to last release, less pauses and answers")
-    print_table(figures, labels)
-    for label in labels:
-        for name in ACTION_NAMED:
-            f = figures[label][name]
-            print(f"  {label}, {name}: span {f['span_ms']:.1f} ms, of which pauses "
-                  f"{f['pauses_ms']:.0f} ms")
-            if args.lookups:
-                print("    lookups: " + ", ".join(f["lookup_names"]))
     return 0
 
 
