@@ -47,8 +47,6 @@ ACTIONS = [
 ]
 ACTION_NAMED = {action.name: action for action in ACTIONS}
 
-# The bench's drawing: one line a round for the block action to take away, a text to copy and a
-# circle to turn, all out of each other's way.
 TEXT_HANDLE = "40"
 CIRCLE_HANDLE = "50"
 
@@ -57,13 +55,15 @@ class BenchError(RuntimeError):
     """The run could not be measured: says what went wrong."""
 
 
-def line_handle(round_index):
-    return f"{0x100 + round_index:X}"
+def line_handle(index):
+    return f"{0x100 + index:X}"
 
 
-def drawing(rounds):
+def drawing(blocks):
+    """The bench's drawing: a line for each block action to take away, a text to copy and a
+    circle to turn, all out of each other's way."""
     entities = [{"handle": line_handle(i), "type": "AcDbLine",
-                 "points": [[0, 10 * i, 0], [50, 10 * i, 0]]} for i in range(rounds)]
+                 "points": [[0, 10 * i, 0], [50, 10 * i, 0]]} for i in range(blocks)]
     entities.append({"handle": TEXT_HANDLE, "type": "AcDbText", "text": "ISO",
                      "insertionPoint": [0, -30, 0], "height": 10})
     entities.append({"handle": CIRCLE_HANDLE, "type": "AcDbCircle", "center": [200, 50, 0],
@@ -71,14 +71,18 @@ def drawing(rounds):
     return {"format": "orbelle-standin-drawing", "version": 1, "entities": entities}
 
 
-def script(rounds):
-    """The scripted user's answers: per round, those of the block, text and rotation actions, in
-    the order they ask (the view action asks nothing)."""
+def script(controls):
+    """The scripted user's answers to the actions of these controls, clicked in this order."""
     steps = []
-    for i in range(rounds):
-        steps += [f"select {line_handle(i)}", "point 100,50", "point 150,80",  # block, MOVE
-                  f"pick {TEXT_HANDLE}", "point 60,60",  # text, the copy's MOVE
-                  f"select {CIRCLE_HANDLE}", "point 0,0,0", "point 0,0,10", "number 30"]
+    blocks = 0
+    for control in controls:
+        if control == "picture R":  # the selection, the base point, then MOVE's second point
+            steps += [f"select {line_handle(blocks)}", "point 100,50", "point 150,80"]
+            blocks += 1
+        elif control == "TEXT R":  # the pick, then the copy's MOVE
+            steps += [f"pick {TEXT_HANDLE}", "point 60,60"]
+        elif control == "ROTATE3D":
+            steps += [f"select {CIRCLE_HANDLE}", "point 0,0,0", "point 0,0,10", "number 30"]
     return "\n".join(steps) + "\n"
 
 
@@ -146,38 +150,65 @@ def measure(lines, action):
     }
 
 
-def run_session(desk, label, exe, rounds, work):
-    """One host and one palette: a warm-up round, then `rounds` measured ones. Returns, per
-    action, the list of its measured figures."""
-    from lib.palette import Palette
+def start_palette(desk, folder, exe, left):
+    """A palette at its own place on the screen (its settings file says where), found as the one
+    new palette window."""
+    from lib.palette import TITLE, Palette
+    from lib.winedesk import wait_until
+
+    folder.mkdir(parents=True, exist_ok=True)
+    palette = Palette(folder, desk, exe=exe)
+    palette.settings.write_text(f"[Form]\nLeft={left}\nTop=480\n", encoding="ascii")
+    known = set(desk.find_windows(TITLE))
+    palette.process = desk.start(palette.exe)
+    palette.window = wait_until(
+        lambda: next((w for w in desk.find_windows(TITLE) if w not in known), None), 60,
+        f"the palette {exe}")
+    return palette
+
+
+def run_session(desk, palettes, rounds, work):
+    """One host beside every palette: a warm-up round, then `rounds` measured ones, each action
+    clicked on every palette in turn, the palettes' order swapped from round to round. Returns,
+    per palette and action, the measured figures in the order of the clicks."""
     from lib.standin import start_host
 
+    clicks = []
+    for round_index in range(rounds + 1):
+        order = list(range(len(palettes)))
+        if round_index % 2:
+            order.reverse()
+        clicks += [(round_index, action, index) for action in ACTIONS for index in order]
     work.mkdir(parents=True, exist_ok=True)
     drawing_path = work / "drawing.json"
-    drawing_path.write_text(json.dumps(drawing(rounds + 1)), encoding="utf-8")
-    host = start_host(desk, work, drawing=drawing_path, script=script(rounds + 1))
-    palette = None
+    blocks = sum(1 for _, action, _ in clicks if action.control == "picture R")
+    drawing_path.write_text(json.dumps(drawing(blocks)), encoding="utf-8")
+    host = start_host(desk, work, drawing=drawing_path,
+                      script=script([action.control for _, action, _ in clicks]))
+    started = []
     try:
-        palette = Palette(work, desk, exe=exe).start()
+        for index, (label, exe) in enumerate(palettes):
+            started.append(start_palette(desk, work / label.replace(" ", "-"), exe,
+                                         60 + 320 * index))
         log = host.log
-        results = {action.name: [] for action in ACTIONS}
-        for round_index in range(rounds + 1):
-            for action in ACTIONS:
-                before = log.last_seq()
-                palette.click(action.control)
-                try:
-                    end = log.wait_for("released", 60, after=before,
-                                       predicate=lambda line: line["live"] == 0)
-                except TimeoutError as error:
-                    raise BenchError(f"{label}: {action.name} did not end within 60 s (see "
-                                     f"{log.path})") from error
-                lines = [line for line in log.lines() if before < line["seq"] <= end["seq"]]
-                figures = measure(lines, action)
-                if round_index > 0:  # the first round loads what later ones find loaded
-                    results[action.name].append(figures)
+        results = {label: {action.name: [] for action in ACTIONS} for label, _ in palettes}
+        for round_index, action, index in clicks:
+            label = palettes[index][0]
+            before = log.last_seq()
+            started[index].click(action.control)
+            try:
+                end = log.wait_for("released", 60, after=before,
+                                   predicate=lambda line: line["live"] == 0)
+            except TimeoutError as error:
+                raise BenchError(f"{label}: {action.name} did not end within 60 s (see "
+                                 f"{log.path})") from error
+            lines = [line for line in log.lines() if before < line["seq"] <= end["seq"]]
+            figures = measure(lines, action)
+            if round_index > 0:  # the first round loads what later ones find loaded
+                results[label][action.name].append(figures)
         return results
     finally:
-        if palette is not None:
+        for palette in started:
             palette.stop()
         host.stop()
 
@@ -201,17 +232,24 @@ def report(samples, palettes, args):
     labels = [label for label, _ in palettes]
     for label, exe in palettes:
         print(f"{label}: {exe}")
-    print(f"{args.rounds} rounds x {args.sessions} session(s) per palette, after one warm-up "
-          "round each; ms: first host call to last release, less pauses and answers")
+    print(f"{args.rounds} rounds x {args.sessions} session(s), after one warm-up round each; "
+          "ms: first host call to last release, less pauses and answers")
+    paired = len(labels) == 2
     print("| action |" + "".join(f" {label}: round trips (lookups + calls) | {label}: ms "
-                                 "(median, min-max) |" for label in labels))
-    print("|---|" + "---|---|" * len(labels))
+                                 "(median, min-max) |" for label in labels)
+          + (f" {labels[1]} - {labels[0]}, paired by round: ms (median) |" if paired else ""))
+    print("|---|" + "---|---|" * len(labels) + ("---|" if paired else ""))
     for name in ACTION_NAMED:
         row = f"| {name} |"
         for label in labels:
             f = figures[label][name]
             row += (f" {f['round_trips']} ({f['lookups']} + {f['calls']}) |"
                     f" {f['ms']:.1f} ({f['min']:.1f}-{f['max']:.1f}) |")
+        if paired:
+            # The two palettes' clicks of one round ran one after the other, on one machine load.
+            differences = [second["ms"] - first["ms"] for first, second in
+                           zip(samples[labels[0]][name], samples[labels[1]][name])]
+            row += f" {statistics.median(differences):+.1f} |"
         print(row)
     for label in labels:
         gaps = [gap for by_action in samples[label].values() for sample in by_action
@@ -267,12 +305,11 @@ def main():
                 tempfile.TemporaryDirectory(prefix="orbelle-bench-") as temp:
             folder = Path(args.keep).resolve() if args.keep else Path(temp)
             for session in range(args.sessions):
-                for label, exe in palettes:
-                    work = folder / f"{label.replace(' ', '-')}-{session}"
-                    if work.exists() and any(work.iterdir()):
-                        raise BenchError(f"{work} is not empty: keep the files elsewhere")
-                    for name, figures in run_session(desk, label, exe, args.rounds,
-                                                     work).items():
+                work = folder / f"session-{session + 1}"
+                if work.exists() and any(work.iterdir()):
+                    raise BenchError(f"{work} is not empty: keep the files elsewhere")
+                for label, by_action in run_session(desk, palettes, args.rounds, work).items():
+                    for name, figures in by_action.items():
                         samples[label][name] += figures
         report(samples, palettes, args)
     except (BenchError, DesktopError, TimeoutError) as error:
