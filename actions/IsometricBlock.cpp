@@ -36,7 +36,7 @@ void isometricBlock(HostEnvironment environment, const std::wstring& makeType) n
     document->utility()->prompt(kSelectPrompt);
     document->sendCommand(L"SELECT\r");
     if (waitHostIdle(desktop, *document, kSelectionTimeLimit, &failures) != kWaitIdle)
-      return;  // Escape, the limit or a failure: the host's selection is left to the host
+      return;  // Escape, a close, the limit or a failure: the selection is left to the host
 
     bringHostToFront(desktop, *host);
     pressEscInHost(desktop, *host, EscapeVariant::Double);
@@ -44,6 +44,7 @@ void isometricBlock(HostEnvironment environment, const std::wstring& makeType) n
     // Only X and Y are read; a value that is not an array of finite numbers throws here,
     // before any command string goes out.
     const std::wstring point = pointText(basePoint->element(0), basePoint->element(1));
+    endIfPaletteClosed(desktop);  // the ask may have come back to a closed palette
 
     for (const std::wstring& command : blockCommands(blockName, point, row))
       document->sendCommand(command);

@@ -72,6 +72,7 @@ void convert(Desktop& desktop, const PlaneAngles& angles, Click& click, FailureL
 
   // Not an object, a null object or no entity interface: each throws and ends the click.
   click.object = click.picked.object->asObject();
+  endIfPaletteClosed(desktop);  // the pick may have come back to a closed palette
   click.entity = click.object->queryEntity();
   if (click.entity->objectName() != L"AcDbText")
     return;

@@ -1,9 +1,10 @@
 #include "actions/NumberText.h"
 
-#include <charconv>
 #include <cmath>
 #include <stdexcept>
 #include <string_view>
+
+#include "actions/DecimalDigits.h"
 
 namespace orbelle::actions {
 
@@ -27,26 +28,14 @@ std::wstring generalNumberText(double value) {
   if (value == 0)
     return L"0";
 
-  // to_chars ignores the locale and rounds the exact binary value correctly: "d.ddd...e+XX".
-  char buffer[64];
-  const auto result = std::to_chars(std::begin(buffer), std::end(buffer), value,
-                                    std::chars_format::scientific, kSignificantDigits - 1);
-  const std::string_view scientific(buffer, static_cast<std::size_t>(result.ptr - buffer));
-  const std::size_t e = scientific.find('e');
-  const bool negative = scientific.front() == '-';
-
-  std::string digits;
-  for (char c : scientific.substr(negative ? 1 : 0, e - (negative ? 1 : 0))) {
-    if (c != '.')
-      digits += c;
-  }
+  // The exact binary value rounded correctly, whatever the locale: d.ddd... × 10^exponent.
+  const ScientificDigits scientific = scientificDigits(value, kSignificantDigits);
+  std::string digits = scientific.digits;
   while (digits.size() > 1 && digits.back() == '0')
     digits.pop_back();
-  int exponent = 0;
-  std::from_chars(scientific.data() + e + 1 + (scientific[e + 1] == '+' ? 1 : 0),
-                  scientific.data() + scientific.size(), exponent);
+  const int exponent = scientific.exponent;
 
-  std::string text = negative ? "-" : "";
+  std::string text = scientific.negative ? "-" : "";
   if (exponent >= -4 && exponent < kSignificantDigits) {
     if (exponent < 0) {
       text += "0.";
@@ -81,10 +70,7 @@ std::wstring pointText(double x, double y) {
 
 std::wstring fixedSixText(double value) {
   requireFinite(value);
-  char buffer[400];  // the largest double has 309 integer digits
-  const auto result =
-      std::to_chars(std::begin(buffer), std::end(buffer), value, std::chars_format::fixed, 6);
-  return widen(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+  return widen(fixedText(value, 6));
 }
 
 }  // namespace orbelle::actions

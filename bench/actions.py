@@ -10,6 +10,7 @@ bench/README.md. Prints a table of medians, and the spread of the time."""
 import argparse
 import json
 import os
+import shutil
 import statistics
 import sys
 import tempfile
@@ -157,7 +158,8 @@ def start_palette(desk, folder, exe, left):
     from lib.winedesk import wait_until
 
     folder.mkdir(parents=True, exist_ok=True)
-    palette = Palette(folder, desk, exe=exe)
+    # A copy of its own, so that its settings file goes beside the copy.
+    palette = Palette(folder, desk, exe=shutil.copy2(exe, folder / "orbelle.exe"))
     palette.settings.write_text(f"[Form]\nLeft={left}\nTop=480\n", encoding="ascii")
     known = set(desk.find_windows(TITLE))
     palette.process = desk.start(palette.exe)

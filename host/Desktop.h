@@ -42,6 +42,9 @@ class Desktop {
   virtual void processMessages() = 0;
   // One line for a debugger (OutputDebugStringW): the palette's only word on a failure.
   virtual void debugOutput(const std::wstring& line) = 0;
+  // True once the palette has been closed and the program's quit is pending (WM_QUIT posted):
+  // whatever action still runs must end without another host call.
+  virtual bool quitRequested() = 0;
 };
 
 }  // namespace orbelle

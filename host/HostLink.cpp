@@ -86,4 +86,9 @@ void pressEscInHost(Desktop& desktop, HostApplication& host, EscapeVariant varia
   }
 }
 
+void endIfPaletteClosed(Desktop& desktop) {
+  if (desktop.quitRequested())
+    throw PaletteClosed();
+}
+
 }  // namespace orbelle

@@ -1,6 +1,8 @@
 // Attaching to the running host and bringing it to the front before an action talks to it.
 #pragma once
 
+#include <exception>
+
 #include "host/Desktop.h"
 #include "host/FailureLog.h"
 #include "host/HostEnvironment.h"
@@ -29,5 +31,16 @@ void bringHostToFront(Desktop& desktop, HostApplication& host);
 
 // Presses Escape only when the host's main window is the foreground window.
 void pressEscInHost(Desktop& desktop, HostApplication& host, EscapeVariant variant);
+
+// The palette was closed while an action waited for its user.
+class PaletteClosed : public std::exception {
+ public:
+  const char* what() const noexcept override { return "the palette was closed"; }
+};
+
+// Throws PaletteClosed once the palette has been closed. An action asks it after each host call
+// that waits for the user (a selection, a pick, a point, a number): the palette's messages may
+// have been processed meanwhile, and a closed palette sends the host nothing more.
+void endIfPaletteClosed(Desktop& desktop);
 
 }  // namespace orbelle

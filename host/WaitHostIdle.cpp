@@ -35,6 +35,9 @@ std::int32_t waitHostIdle(Desktop& desktop, HostDocument& document, std::uint32_
     for (;;) {
       desktop.sleep(kPollInterval);
       desktop.processMessages();
+      // The palette is gone: no waiting action, nested or not, has anything left to do.
+      if (desktop.quitRequested())
+        return kWaitEscape;
       if (desktop.keyState(kVirtualKeyEscape) < 0)
         return kWaitEscape;
       if (state->isQuiescent())

@@ -1,9 +1,14 @@
 #!/usr/bin/env python3
-"""Draws the palette's four plane pictures (PLANE_L, PLANE_TL, PLANE_TR, PLANE_R) as PNG files.
+"""Draws the palette's four plane pictures (PLANE_L, PLANE_TL, PLANE_TR, PLANE_R) as PNG files,
+and the program's icon (orbelle.ico) in the same style.
 
-Each is 113 x 110 pixels, RGBA, with white and grey anti-aliased lines on opaque black: a small
-isometric axis cross, one long axis line through it, and the plane as a parallelogram.
+Each picture is 113 x 110 pixels, RGBA, with white and grey anti-aliased lines on opaque black: a
+small isometric axis cross, one long axis line through it, and the plane as a parallelogram.
 "R" is the mirror image of "L", "TR" that of "TL".
+
+The icon is an isometric cube drawn the same way, at 16, 20, 24, 32, 40, 48, 64 and 256 pixels:
+uncompressed 32-bit images up to 48 pixels (what title bars, the taskbar and Alt+Tab load, read
+without an image decoder), PNG above.
 
 Usage: python3 draw_planes.py [output folder]   (default: the folder of this script)
 Needs nothing but the Python 3 standard library.
@@ -39,14 +44,17 @@ def distance_to_segment(px, py, a, b):
 
 
 class Canvas:
-    def __init__(self):
-        self.pixels = [[(0.0, 0.0, 0.0) for _ in range(WIDTH)] for _ in range(HEIGHT)]
+    def __init__(self, width=WIDTH, height=HEIGHT):
+        self.width, self.height = width, height
+        self.pixels = [[(0.0, 0.0, 0.0) for _ in range(width)] for _ in range(height)]
 
     def line(self, a, b, color, width):
         """A line with round ends; coverage falls off over one pixel at its edge."""
         half = width / 2
-        x0, x1 = int(max(0, min(a[0], b[0]) - half - 1)), int(min(WIDTH - 1, max(a[0], b[0]) + half + 1))
-        y0, y1 = int(max(0, min(a[1], b[1]) - half - 1)), int(min(HEIGHT - 1, max(a[1], b[1]) + half + 1))
+        x0 = int(max(0, min(a[0], b[0]) - half - 1))
+        x1 = int(min(self.width - 1, max(a[0], b[0]) + half + 1))
+        y0 = int(max(0, min(a[1], b[1]) - half - 1))
+        y1 = int(min(self.height - 1, max(a[1], b[1]) + half + 1))
         for y in range(y0, y1 + 1):
             for x in range(x0, x1 + 1):
                 coverage = max(0.0, min(1.0, half + 0.5 - distance_to_segment(x + 0.5, y + 0.5, a, b)))
@@ -60,6 +68,10 @@ class Canvas:
 
     def rgba_rows(self):
         return [bytes(v for (r, g, b) in row for v in (round(r), round(g), round(b), 255))
+                for row in self.pixels]
+
+    def bgra_rows(self):
+        return [bytes(v for (r, g, b) in row for v in (round(b), round(g), round(r), 255))
                 for row in self.pixels]
 
 
@@ -103,6 +115,22 @@ def draw_tl():
     return canvas
 
 
+def draw_cube(size):
+    """The icon: an isometric cube seen from above, its outline white, its three inner edges light
+    grey, on opaque black."""
+    canvas = Canvas(size, size)
+    edge = 0.40 * size
+    # The vertical edges on pixel centres, so that they stay sharp at the small sizes.
+    center = (size // 2 + 0.5, size / 2)
+    width = max(1.0, size / 15)
+    corners = [along(center, direction, edge) for direction in
+               (UP, RISING, (COS30, SIN30), (0.0, 1.0), (-COS30, SIN30), (-COS30, -SIN30))]
+    for corner in (corners[1], corners[3], corners[5]):  # up left, up right and down
+        canvas.line(center, corner, LIGHT_GREY, width)
+    canvas.polygon(corners, WHITE, width)
+    return canvas
+
+
 def mirrored(canvas):
     result = Canvas()
     result.pixels = [list(reversed(row)) for row in canvas.pixels]
@@ -142,9 +170,38 @@ def png_bytes(rows):
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
-    header = struct.pack(">IIBBBBB", WIDTH, HEIGHT, 8, 6, 0, 0, 0)
+    header = struct.pack(">IIBBBBB", len(rows[0]) // 4, len(rows), 8, 6, 0, 0, 0)
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
             + chunk(b"IEND", b""))
+
+
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+LARGEST_BITMAP_ENTRY = 48
+
+
+def bitmap_entry(canvas):
+    """An icon image as Windows stores it: a BITMAPINFOHEADER of twice the height (the colours,
+    then the transparency mask), rows bottom-up, 32-bit BGRA, and an all-opaque 1-bit mask."""
+    size = canvas.width
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, 0, 0, 0, 0, 0)
+    colours = b"".join(reversed(canvas.bgra_rows()))
+    mask_row = ((size + 31) // 32) * 4
+    return header + colours + bytes(mask_row * size)
+
+
+def ico_bytes(sizes=ICON_SIZES):
+    images = []
+    for size in sizes:
+        canvas = draw_cube(size)
+        images.append(bitmap_entry(canvas) if size <= LARGEST_BITMAP_ENTRY
+                      else png_bytes(canvas.rgba_rows()))
+    directory = struct.pack("<HHH", 0, 1, len(sizes))
+    offset = len(directory) + 16 * len(sizes)
+    for size, image in zip(sizes, images):
+        side = 0 if size >= 256 else size  # 0 stands for 256
+        directory += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return directory + b"".join(images)
 
 
 def main():
@@ -161,6 +218,10 @@ def main():
         with open(path, "wb") as out:
             out.write(png_bytes(canvas.rgba_rows()))
         print(f"wrote {path}")
+    path = os.path.join(folder, "orbelle.ico")
+    with open(path, "wb") as out:
+        out.write(ico_bytes())
+    print(f"wrote {path}")
 
 
 if __name__ == "__main__":

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the native and the Windows targets, runs the unit tests (plain and under
-# AddressSanitizer + UndefinedBehaviorSanitizer), the Windows layer's unit tests and the
-# end-to-end tests under Wine, and ends
-# with one line "N passed, N failed". Exits non-zero on any failure. Installs what it needs.
+# AddressSanitizer + UndefinedBehaviorSanitizer), a short run of each fuzzer, the Windows
+# layer's unit tests and the end-to-end tests under Wine, and ends with one line
+# "N passed, N failed". Exits non-zero on any failure. Installs what it needs.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 cd "$ORBELLE_ROOT"
@@ -10,9 +10,11 @@ cd "$ORBELLE_ROOT"
 ensure_packages "${BUILD_PACKAGES[@]}" "${DESKTOP_PACKAGES[@]}"
 ensure_comma_locale
 
-for preset in native sanitize windows; do
+for preset in native sanitize fuzz windows; do
   build_preset "$preset" -DORBELLE_WARNINGS_AS_ERRORS=ON
 done
+# The release zip, which the end-to-end tests unpack and run as a user would.
+"$ORBELLE_ROOT/scripts/release.sh"
 
 results="$ORBELLE_ROOT/build/test-results"
 rm -rf "$results"
@@ -24,6 +26,10 @@ ctest --test-dir build/native -j "$(nproc)" --output-on-failure \
 say "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ctest --test-dir build/sanitize -j "$(nproc)" --output-on-failure \
   --output-junit "$results/unit-sanitized.xml" || true
+
+say "fuzzers, about twenty seconds each (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)"
+ctest --test-dir build/fuzz -j "$(nproc)" --output-on-failure \
+  --output-junit "$results/fuzz.xml" || true
 
 boot_prefix
 say "unit tests of the Windows layer under Wine"

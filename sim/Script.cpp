@@ -18,7 +18,7 @@ constexpr Named kSteps[] = {
     {StepKind::Escape, "escape"},      {StepKind::WaitCommand, "wait-command"},
     {StepKind::Type, "type"},          {StepKind::Dialect, "dialect"},
     {StepKind::SaveJson, "save-json"}, {StepKind::SavePng, "save-png"},
-    {StepKind::Exit, "exit"},
+    {StepKind::Revoke, "revoke"},      {StepKind::Exit, "exit"},
 };
 
 std::string lower(std::string text) {
@@ -126,7 +126,7 @@ ScriptStep parseLine(std::string_view text, int number) {
   if (!known) {
     throw ScriptError(number, "unknown step \"" + name +
                                   "\"; a step is one of select, point, pick, number, escape, "
-                                  "wait-command, type, dialect, save-json, save-png, exit");
+                                  "wait-command, type, dialect, save-json, save-png, revoke, exit");
   }
   switch (step.kind) {
     case StepKind::Select:
@@ -183,6 +183,7 @@ ScriptStep parseLine(std::string_view text, int number) {
         throw ScriptError(number, std::string(stepName(step.kind)) + " needs a file path");
       break;
     case StepKind::Escape:
+    case StepKind::Revoke:
     case StepKind::Exit:
       break;
   }

@@ -10,6 +10,7 @@
 //   dialect NAME             the answer encodings of the connections made from then on
 //   save-json PATH           the drawing as JSON
 //   save-png PATH            the window as a PNG picture
+//   revoke                   once something is asked: no new client can create the application
 //   exit                     close the host
 //
 // Texts are in double quotes with the escapes \r \n \t \\ \" and \uXXXX.
@@ -36,6 +37,7 @@ enum class StepKind {
   Dialect,
   SaveJson,
   SavePng,
+  Revoke,
   Exit
 };
 

@@ -648,6 +648,14 @@ bool Session::applyStep(const ScriptStep& step) {
                .integer("line", step.line));
       return true;
     }
+    case StepKind::Revoke: {
+      if (top() == nullptr)
+        return false;  // held until a client has asked something
+      auto w = used("script");
+      platform_.revokeClassObject();
+      emit(w.text("event", L"revoked"));
+      return true;
+    }
     case StepKind::Exit:
       emit(used("script").text("event", L"exit"));
       platform_.close();

@@ -37,6 +37,11 @@ class HostPlatform {
   // Writes the window's picture as PNG; throws Error when it cannot.
   virtual void savePicture(const std::wstring& path) = 0;
   virtual void close() = 0;
+  // Withdraws the class object from COM: no new client can create the application, while the
+  // objects handed out keep answering. A host about to be killed does this first, since Wine 8
+  // keeps a killed server's registration and fails later creations of the class. A platform
+  // that registered nothing has nothing to withdraw.
+  virtual void revokeClassObject() {}
 };
 
 enum class RequestKind { Objects, Point, Entity, Number, Text };

@@ -22,7 +22,7 @@ def junit_counts(path):
 
 def main(results_dir):
     results = Path(results_dir)
-    expected = ["unit.xml", "unit-sanitized.xml", "win32-unit.xml", "e2e.json"]
+    expected = ["unit.xml", "unit-sanitized.xml", "fuzz.xml", "win32-unit.xml", "e2e.json"]
     passed = failed = 0
     for name in expected:
         path = results / name

@@ -22,6 +22,12 @@ class PressTracker {
     inside_ = inside;
     return click;
   }
+  // The second press of a double-click: one double-click is one action, so this press starts
+  // nothing and its release is no click. Two presses slower than that are two clicks.
+  void doubleClicked() {
+    pressed_ = false;
+    inside_ = true;
+  }
   // Another window took the pointer away: the press ends without a click.
   void captureLost() { pressed_ = false; }
 

@@ -7,7 +7,7 @@ namespace orbelle::win32 {
 
 class IniProfileStore final : public ProfileStore {
  public:
-  explicit IniProfileStore(std::wstring path) : path_(std::move(path)) {}
+  explicit IniProfileStore(std::wstring path);
   // The store beside the running executable: its own path with the extension ".ini".
   static IniProfileStore besideExecutable();
 
@@ -18,6 +18,7 @@ class IniProfileStore final : public ProfileStore {
 
  private:
   std::wstring path_;
+  std::wstring accessPath_;  // what the profile functions are given: path_, or a shorter form
 };
 
 }  // namespace orbelle::win32

@@ -19,7 +19,8 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   using namespace orbelle;
   ui::win32::ErrorBox errors;
   try {
-    // 1. The toolkit: COM for the actions, common controls for the tooltips.
+    // 1. The toolkit. What only the actions and the hints need (COM, the common controls) comes
+    //    once the palette is on the screen: it would keep it from showing sooner.
     ui::win32::Toolkit toolkit;
     // 2. The main window owns the taskbar button: the toolkit's forms are top-level windows
     //    with no owner and the app-window style, so there is no hidden application window.
@@ -36,6 +37,7 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     TForm89 palette({desktop, connector}, {settingsFile, screen, errors});
     ui::win32::FormWindow window(palette, themes, errors);
     window.show(showCommand);
+    toolkit.startCom();  // before the first click: input waits behind this
     // 5. and 6. Until the palette is closed: its window is destroyed then (FormDestroy runs)
     //    and posts the quit message, whose code 0 is the exit code.
     return toolkit.runMessageLoop();

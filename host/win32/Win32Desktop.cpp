@@ -64,13 +64,25 @@ void Win32Desktop::processMessages() {
   MSG message;
   while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
-      // Not ours to act on inside an action: hand it back to the main loop.
+      // The palette was closed. The quit goes back for the main loop, which ends the program
+      // once the actions still running have seen quitRequested() and returned.
+      quitSeen_ = true;
       ::PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
+}
+
+bool Win32Desktop::quitRequested() {
+  // A quit may also have been posted while a host call ran: COM's message loop delivers sent
+  // messages such as WM_ENDSESSION during a call, and leaves the quit in the queue.
+  if (!quitSeen_) {
+    MSG message;
+    quitSeen_ = ::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+  }
+  return quitSeen_;
 }
 
 // A debug-output viewer shows each string as it comes; the line break keeps a debugger's output

@@ -19,7 +19,11 @@ class Win32Desktop final : public Desktop {
   std::uint32_t tickCount() override;
   LocalTime localTime() override;
   void processMessages() override;
+  bool quitRequested() override;
   void debugOutput(const std::wstring& line) override;
+
+ private:
+  bool quitSeen_ = false;
 };
 
 }  // namespace orbelle::win32

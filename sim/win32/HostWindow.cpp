@@ -244,6 +244,11 @@ void HostWindow::close() {
     ::PostMessageW(window_, WM_CLOSE, 0, 0);
 }
 
+void HostWindow::revokeClassObject() {
+  if (revoke_)
+    revoke_();
+}
+
 void HostWindow::savePicture(const std::wstring& path) {
   RECT client{};
   ::GetClientRect(window_, &client);

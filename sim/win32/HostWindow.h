@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,6 +32,9 @@ class HostWindow final : public HostPlatform {
   void waitUntil(const std::function<bool()>& done) override;
   void savePicture(const std::wstring& path) override;
   void close() override;
+  void revokeClassObject() override;
+  // What revokeClassObject() does: the program that registered the class object knows how.
+  void onRevoke(std::function<void()> revoke) { revoke_ = std::move(revoke); }
 
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -46,6 +50,7 @@ class HostWindow final : public HostPlatform {
   std::unique_ptr<DrawingArea> area_;
   bool trackingLeave_ = false;
   bool minimized_ = false;
+  std::function<void()> revoke_;
 };
 
 }  // namespace orbelle::sim::win32

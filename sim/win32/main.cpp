@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "sim/DrawingJson.h"
@@ -23,6 +24,7 @@
 #include "sim/win32/HostWindow.h"
 #include "sim/win32/Identifiers.h"
 #include "sim/win32/Registration.h"
+#include "ui/ProgramPath.h"
 
 namespace {
 
@@ -47,17 +49,11 @@ std::vector<std::wstring> arguments() {
   return out;
 }
 
+// However long: the buffer grows as the palette's does (the reader is portable, the call is ours).
 std::wstring exePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  while (true) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
+  return orbelle::ui::readWhole([](wchar_t* buffer, std::size_t size) -> std::size_t {
+    return ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(size));
+  });
 }
 
 // The whole file, or an Error naming it.
@@ -118,7 +114,12 @@ class ClassRegistration {
                                        REGCLS_MULTIPLEUSE, &cookie_)))
       throw Refused(kExitFailed, "registering the class object failed");
   }
-  ~ClassRegistration() { ::CoRevokeClassObject(cookie_); }
+  ~ClassRegistration() { revoke(); }
+  // Withdraws the class object before its time (the script step "revoke"), once.
+  void revoke() {
+    if (cookie_ != 0)
+      ::CoRevokeClassObject(std::exchange(cookie_, 0));
+  }
   ClassRegistration(const ClassRegistration&) = delete;
   ClassRegistration& operator=(const ClassRegistration&) = delete;
 
@@ -214,7 +215,8 @@ int run(int showCommand) {
   const Attachment attachment(window, session);
   const Apartment apartment;
   // The class object first: the palette takes the window as the sign that the host is ready.
-  const ClassRegistration registration(session);
+  ClassRegistration registration(session);
+  window.onRevoke([&registration] { registration.revoke(); });
   try {
     window.create(options.title, showCommand);
   } catch (const Error& e) {

@@ -56,6 +56,12 @@ def state_of(title):
     return set(session.wintool("state", title).split())
 
 
+def dos_path(path):
+    """The path a program under Wine sees for a Linux path (drive Z: is the root); winepath
+    would cut a long one at MAX_PATH."""
+    return "Z:" + str(path.resolve()).replace("/", "\\")
+
+
 def read_entries(path):
     """The file's entries as {(section, key): value}, keys in their own case."""
     parser = configparser.ConfigParser(interpolation=None, strict=False)
@@ -191,7 +197,47 @@ class SettingsFileTest(unittest.TestCase):
         palette.start(TIMEOUT)
         self.addCleanup(palette.stop)
         self.assert_centred(palette)
-        expected = palette.desk.windows_path(palette.settings) + " に書き込めません"
+        self.close_into_the_error_box(palette)
+        self.assertTrue(palette.settings.is_dir())
+        self.assertEqual(list(palette.settings.iterdir()), [])
+
+    def test_settings_of_a_palette_in_a_folder_deeper_than_260_characters(self):
+        # Folder names of 50 characters, Japanese among them, down past 300 characters; the
+        # 260th falls inside a name, where a path read into MAX_PATH characters is cut.
+        root = session.work_dir("settings-long-path")
+        desk = session.desktop()
+        names = []
+
+        def exe_path():
+            return "\\".join([dos_path(root), *names, "orbelle.exe"])
+        while len(exe_path()) <= 300:
+            names.append("深い フォルダ " + "d" * 42)
+        while exe_path()[259] in "\\.":
+            names[-1] += "d"
+        folder = root.joinpath(*names)
+        folder.mkdir(parents=True)
+        palette = Palette(folder)
+        self.assertEqual(dos_path(palette.exe), exe_path())
+
+        palette.start(TIMEOUT)
+        self.addCleanup(palette.stop)
+        moved = self.move(palette, 210, 170)
+        self.assertEqual(self.close(palette), {
+            ("Form", "Left"): str(moved.left),
+            ("Form", "Top"): str(moved.top),
+            ("SleepMsec", "WaitFileMsec"): "200",
+        })
+
+        # The error box names the whole path, under the program's name.
+        palette.settings.unlink()
+        palette.settings.mkdir()
+        palette.start(TIMEOUT)
+        self.close_into_the_error_box(palette)
+
+    def close_into_the_error_box(self, palette):
+        """Closes a palette whose settings file cannot be written; checks the error box that
+        names the file, dismisses it with a click on its button and checks the exit code 0."""
+        expected = dos_path(palette.settings) + " に書き込めません"
 
         palette.desk.run_quiet(["taskkill", "/im", "orbelle.exe"])
 
@@ -220,8 +266,6 @@ class SettingsFileTest(unittest.TestCase):
         palette.desk.click(boxes[0], (left + right) // 2 - box.client_left,
                            (top + bottom) // 2 - box.client_top)
         self.assertEqual(palette.process.wait(TIMEOUT), 0)
-        self.assertTrue(palette.settings.is_dir())
-        self.assertEqual(list(palette.settings.iterdir()), [])
 
 
 if __name__ == "__main__":

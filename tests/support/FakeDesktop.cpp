@@ -65,4 +65,9 @@ void FakeDesktop::processMessages() {
     onProcessMessages();
 }
 
+bool FakeDesktop::quitRequested() {
+  record(L"quitRequested");
+  return quitPosted;
+}
+
 }  // namespace orbelle::fake

@@ -29,6 +29,8 @@ class FakeDesktop : public Desktop {
   std::function<std::int16_t(int virtualKey)> keyStateAnswer;
   // Runs inside processMessages: a click on the palette, for instance.
   std::function<void()> onProcessMessages;
+  // The palette has been closed and its quit waits in the queue: quitRequested() answers this.
+  bool quitPosted = false;
   // The debug output, a line each; kept apart from the call log, which it would only clutter.
   std::vector<std::wstring> debugLines;
 
@@ -44,6 +46,7 @@ class FakeDesktop : public Desktop {
   std::uint32_t tickCount() override;
   LocalTime localTime() override;
   void processMessages() override;
+  bool quitRequested() override;
   void debugOutput(const std::wstring& line) override { debugLines.push_back(line); }
 
  private:

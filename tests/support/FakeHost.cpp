@@ -327,6 +327,8 @@ void FakeHost::enter(std::wstring object, std::wstring operation, std::vector<st
   Call call{std::move(object), std::move(operation), std::move(args)};
   const std::wstring key = call.key();
   log_.record(std::move(call));
+  if (onCall)
+    onCall(key);
   const int occurrence = ++seen_[key];
   const auto planned = failures_.find(key);
   if (planned == failures_.end())

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -68,6 +69,9 @@ class FakeHost {
   std::vector<std::wstring> selection;      // the active selection set, by drawing name
   std::vector<std::wstring> userSelection;  // what the user selects on screen
   std::deque<std::int32_t> countAnswers;    // Count, while any are left; else the set's size
+  // Runs inside every call, after it is logged: what happens elsewhere while the host works
+  // (the palette closed while a pick waits for the user, for instance).
+  std::function<void(const std::wstring& key)> onCall;
 
   // The drawing; objects keep their place.
   FakeEntity& addEntity(std::wstring name, std::wstring className = L"AcDbLine");

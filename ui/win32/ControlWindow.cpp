@@ -21,16 +21,26 @@ ControlWindow::~ControlWindow() {
   WindowDeleter{}(hwnd());
 }
 
-void ControlWindow::create(HWND parent) {
+void ControlWindow::create(HWND parent, int dpi) {
+  // Created in place: moving sixteen windows afterwards would hold up the palette's start.
+  dpi_ = dpi;
+  const PixelRect r = controlRect(control_, dpi);
   // Never WS_TABSTOP, and nothing here calls SetFocus: controls take no keyboard focus.
+  // CS_DBLCLKS: the second press of a double-click arrives as WM_LBUTTONDBLCLK, and starts no
+  // second action.
   Window::create(L"OrbelleControl", 0, control_.name().c_str(),
-                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, parent);
+                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, r.left, r.top, r.width,
+                 r.height, parent, CS_DBLCLKS);
 }
 
 void ControlWindow::applyDpi(int dpi) {
-  dpi_ = dpi;
-  const PixelRect r = controlRect(control_, dpi);
-  ::SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The place depends on the DPI alone; the rest (a picture's colours) is rebuilt regardless.
+  if (dpi != dpi_) {
+    dpi_ = dpi;
+    const PixelRect r = controlRect(control_, dpi);
+    ::SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width, r.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
@@ -96,6 +106,12 @@ LRESULT ControlWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       const ButtonLook before = tracker_.look();
       ::SetCapture(hwnd());
       tracker_.buttonDown();
+      setLook(before);
+      return 0;
+    }
+    case WM_LBUTTONDBLCLK: {
+      const ButtonLook before = tracker_.look();
+      tracker_.doubleClicked();
       setLook(before);
       return 0;
     }

@@ -23,7 +23,8 @@ class ControlWindow : public Window, private ControlObserver {
   ~ControlWindow() override;
 
   Control& control() const { return control_; }
-  void create(HWND parent);
+  // Creates the window in its place for `dpi`.
+  void create(HWND parent, int dpi);
   // Moves and sizes the window for `dpi` and rebuilds what depends on it.
   virtual void applyDpi(int dpi);
 

@@ -10,6 +10,7 @@
 
 #include "ui/Dpi.h"
 #include "ui/Layout.h"
+#include "ui/win32/Toolkit.h"
 
 namespace orbelle::ui::win32 {
 
@@ -22,6 +23,8 @@ constexpr DWORD kExStyle = WS_EX_TOPMOST | WS_EX_APPWINDOW;
 // DWMWA_USE_IMMERSIVE_DARK_MODE, newer than some SDK headers: a dark title bar on Windows 10
 // 20H1 and later; older systems refuse it and keep their own.
 constexpr DWORD kDwmUseImmersiveDarkMode = 20;
+// Posted by show(): the hints are made once the palette is on the screen, painted.
+constexpr UINT kCreateHintsMessage = WM_APP + 1;
 
 Color fromSystem(int index) {
   const COLORREF c = ::GetSysColor(index);
@@ -66,10 +69,9 @@ FormWindow::FormWindow(Form& form, const ThemeManager& themes, ErrorDialog& erro
   }
   for (Control* control : form.controls()) {
     std::unique_ptr<ControlWindow> window = makeControlWindow(*this, *control);
-    window->create(control->parent() != nullptr ? windowOf(control->parent()) : hwnd());
+    window->create(control->parent() != nullptr ? windowOf(control->parent()) : hwnd(), dpi_);
     controls_.push_back(std::move(window));
   }
-  createTooltips();
   // The size is known only now: the DPI is the one of the monitor the window landed on.
   const SIZE outer = outerSize(form, dpi_);
   ::SetWindowPos(hwnd(), nullptr, 0, 0, outer.cx, outer.cy,
@@ -88,6 +90,9 @@ FormWindow::~FormWindow() {
 void FormWindow::show(int showCommand) {
   ::ShowWindow(hwnd(), showCommand);
   ::UpdateWindow(hwnd());
+  // A hint shows only after the pointer has rested on a button for a while: it can wait until
+  // the palette is up. Posted messages come before input, so it is there before the first move.
+  ::PostMessageW(hwnd(), kCreateHintsMessage, 0, 0);
 }
 
 SIZE FormWindow::outerSize(const Form& form, int dpi) {
@@ -106,6 +111,7 @@ HWND FormWindow::windowOf(const Control* control) const {
 }
 
 void FormWindow::createTooltips() {
+  loadCommonControls();
   tooltip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
@@ -250,6 +256,10 @@ LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOLORCHANGE:
       systemLook_ = systemLook();
       applyDpi(dpi_);  // pictures are composed over the panel colour
+      return 0;
+    case kCreateHintsMessage:
+      if (!tooltip_)
+        createTooltips();
       return 0;
     case WM_ENDSESSION:
       // The process may end as soon as this returns: close now, as the user would have, so

@@ -38,6 +38,12 @@ std::span<const std::uint8_t> resourceBytes(const wchar_t* name, const wchar_t* 
   return bytesOf(module, resource);
 }
 
+HICON programIcon(int size) {
+  // Shared: loaded once, never destroyed, as a window class's icons must outlive its windows.
+  return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
+                                         IMAGE_ICON, size, size, LR_SHARED));
+}
+
 std::vector<std::span<const std::uint8_t>> ResourceThemeLibrary::compressedThemes() {
   std::vector<std::span<const std::uint8_t>> themes;
   // No resource of the type at all is simply no theme (the call then fails; nothing to do).

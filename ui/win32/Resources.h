@@ -15,6 +15,10 @@ namespace orbelle::ui::win32 {
 // Throws when there is no such resource.
 std::span<const std::uint8_t> resourceBytes(const wchar_t* name, const wchar_t* type);
 
+// The program's own icon (its icon resource 1) at about `size` pixels, owned by the system, or
+// null when the program has none.
+HICON programIcon(int size);
+
 // The themes embedded as resources of type "THEME", each a gzip-compressed theme file.
 class ResourceThemeLibrary final : public ThemeLibrary {
  public:

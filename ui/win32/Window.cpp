@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "ui/win32/Resources.h"
+
 namespace orbelle::ui::win32 {
 
 namespace {
@@ -11,18 +13,20 @@ HINSTANCE thisModule() {
   return ::GetModuleHandleW(nullptr);
 }
 
-void registerClassOnce(const wchar_t* className, WNDPROC procedure) {
+void registerClassOnce(const wchar_t* className, WNDPROC procedure, UINT classStyle) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof(existing);
   if (::GetClassInfoExW(thisModule(), className, &existing))
     return;
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
-  // No CS_DBLCLKS: a quick second press is another click, as on a push button.
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | classStyle;
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = thisModule();
   windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  // The title bar shows the small icon, the taskbar and the task switcher the large one.
+  windowClass.hIcon = programIcon(::GetSystemMetrics(SM_CXICON));
+  windowClass.hIconSm = programIcon(::GetSystemMetrics(SM_CXSMICON));
   windowClass.lpszClassName = className;
   if (::RegisterClassExW(&windowClass) == 0)
     throw std::runtime_error("cannot register a window class (error " +
@@ -32,12 +36,21 @@ void registerClassOnce(const wchar_t* className, WNDPROC procedure) {
 }  // namespace
 
 void Window::create(const wchar_t* className, DWORD exStyle, const wchar_t* title, DWORD style,
-                    int x, int y, int width, int height, HWND parent) {
-  registerClassOnce(className, &Window::windowProcedure);
+                    int x, int y, int width, int height, HWND parent, UINT classStyle) {
+  registerClassOnce(className, &Window::windowProcedure, classStyle);
   if (::CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, nullptr,
                         thisModule(), this) == nullptr)
     throw std::runtime_error("cannot create a window (error " + std::to_string(::GetLastError()) +
                              ")");
+}
+
+Window::~Window() {
+  if (hwnd_ == nullptr || !::IsWindow(hwnd_))
+    return;
+  // Only a half-built object gets here with its window: unbound first, so that no message of
+  // the destruction reaches what is left of it.
+  ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  ::DestroyWindow(hwnd_);
 }
 
 LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,6 +1,7 @@
 // The base of every window of the backend: `this` bound at WM_NCCREATE, and no exception ever
 // leaves the window procedure. Each derived class destroys its window in its own destructor,
-// while its handlers still exist; the object may outlive the window, never the reverse.
+// while its handlers still exist; the object may outlive the window, never the reverse: a
+// window still there when the base goes (a constructor threw after create()) goes with it.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +13,7 @@ namespace orbelle::ui::win32 {
 class Window {
  public:
   explicit Window(ErrorDialog& errors) : errors_(errors) {}
-  virtual ~Window() = default;
+  virtual ~Window();
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
@@ -21,9 +22,10 @@ class Window {
   ErrorDialog& errors() const { return errors_; }
 
  protected:
-  // Registers the class on first use and creates the window; throws when either fails.
+  // Registers the class on first use (with `classStyle` besides redrawing on resizes) and
+  // creates the window; throws when either fails.
   void create(const wchar_t* className, DWORD exStyle, const wchar_t* title, DWORD style, int x,
-              int y, int width, int height, HWND parent);
+              int y, int width, int height, HWND parent, UINT classStyle = 0);
   virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT defaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
   // Shows an exception caught at the edge, one error box at a time.

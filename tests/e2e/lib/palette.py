@@ -4,6 +4,7 @@ at its controls' places."""
 
 import re
 import shutil
+from pathlib import Path
 
 from lib import session
 
@@ -55,10 +56,10 @@ def unescape(text):
 
 class Palette:
     def __init__(self, folder, desk=None, exe=None):
-        """`exe`: another orbelle.exe than the build's (a benchmark's baseline)."""
+        """`exe`: a palette to run where it stands, in place of a copy of the build's in `folder`."""
         self.desk = desk or session.desktop()
-        self.exe = shutil.copy2(exe or session.exe("orbelle.exe"), folder / "orbelle.exe")
-        self.settings = folder / "orbelle.ini"
+        self.exe = Path(exe or shutil.copy2(session.exe("orbelle.exe"), folder / "orbelle.exe"))
+        self.settings = self.exe.with_suffix(".ini")
         self.debug_output = folder / "palette-debug.txt"
         self.process = None
         self.window = None
@@ -104,6 +105,9 @@ class Palette:
 
     def click(self, control):
         self.desk.click(self.window, *self.point(control))
+
+    def double_click(self, control):
+        self.desk.double_click(self.window, *self.point(control))
 
     def move(self, control, dx=None, dy=None):
         self.desk.move(self.window, *self.point(control, dx, dy))

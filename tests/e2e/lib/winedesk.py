@@ -294,6 +294,12 @@ class WineDesktop:
         self.move(wid, x, y)
         self._xdotool("click", 1)
 
+    def double_click(self, wid, x, y):
+        """A real double-click at (x, y): two presses 80 ms apart, well inside the system's
+        double-click time."""
+        self.move(wid, x, y)
+        self._xdotool("click", "--repeat", 2, "--delay", 80, 1)
+
     def key(self, wid, keysym):
         self._xdotool("key", "--window", wid, keysym)
 

@@ -12,6 +12,14 @@
 //                               window manager the X window is the client area alone)
 //   wintool child TITLE TEXT    "left top right bottom" of the first child window showing TEXT
 //   wintool hint                "left top right bottom" of the hint (tooltip) on show, or "none"
+//   wintool click TITLE TEXT N  N clicks on the child window showing TEXT, each a press and a
+//                               release at its centre sent with SendMessage, so that it returns
+//                               once the click handler has: the milliseconds of each, a line each
+//   wintool windows TITLE       the windows of the process that owns TITLE: "TOP CHILDREN
+//                               MESSAGE-ONLY" (top-level ones shown or hidden, their descendants,
+//                               and message-only ones)
+//   wintool cputime TITLE       "user kernel" CPU time in milliseconds (GetProcessTimes) of the
+//                               process that owns the window titled exactly TITLE
 #include <windows.h>
 
 #include <commctrl.h>
@@ -60,6 +68,87 @@ BOOL CALLBACK findChildByText(HWND child, LPARAM search) {
   return FALSE;
 }
 
+struct ProcessWindows {
+  DWORD process;
+  int top = 0;
+  int children = 0;
+};
+
+BOOL CALLBACK countChild(HWND, LPARAM counts) {
+  ++reinterpret_cast<ProcessWindows*>(counts)->children;
+  return TRUE;
+}
+
+BOOL CALLBACK countTopLevel(HWND window, LPARAM counts) {
+  auto& windows = *reinterpret_cast<ProcessWindows*>(counts);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == windows.process) {
+    ++windows.top;
+    EnumChildWindows(window, countChild, counts);  // every descendant, not only children
+  }
+  return TRUE;
+}
+
+int countWindows(HWND window) {
+  ProcessWindows windows{};
+  GetWindowThreadProcessId(window, &windows.process);
+  EnumWindows(countTopLevel, reinterpret_cast<LPARAM>(&windows));
+  int messageOnly = 0;
+  for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); w != nullptr;
+       w = FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(w, &process);
+    messageOnly += process == windows.process ? 1 : 0;
+  }
+  std::printf("%d %d %d\n", windows.top, windows.children, messageOnly);
+  std::fflush(stdout);
+  return 0;
+}
+
+int timeClicks(HWND window, const wchar_t* text, int count) {
+  FindChild search{text};
+  EnumChildWindows(window, findChildByText, reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr)
+    return fail(L"no child window shows ", text);
+  RECT client{};
+  GetClientRect(search.found, &client);
+  const LPARAM centre = MAKELPARAM(client.right / 2, client.bottom / 2);
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  for (int i = 0; i < count; ++i) {
+    QueryPerformanceCounter(&start);
+    SendMessageW(search.found, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    SendMessageW(search.found, WM_LBUTTONUP, 0, centre);
+    QueryPerformanceCounter(&end);
+    std::printf("%.3f\n", 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                              static_cast<double>(frequency.QuadPart));
+  }
+  return 0;
+}
+
+double milliseconds(const FILETIME& time) {
+  ULARGE_INTEGER ticks;  // 100-nanosecond units
+  ticks.LowPart = time.dwLowDateTime;
+  ticks.HighPart = time.dwHighDateTime;
+  return static_cast<double>(ticks.QuadPart) / 10000.0;
+}
+
+int printCpuTime(HWND window) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process == nullptr)
+    return fail(L"cannot open the process of the window", L"");
+  FILETIME created{}, ended{}, kernel{}, user{};
+  const BOOL read = GetProcessTimes(process, &created, &ended, &kernel, &user);
+  CloseHandle(process);
+  if (!read)
+    return fail(L"GetProcessTimes failed", L"");
+  std::printf("%.3f %.3f\n", milliseconds(user), milliseconds(kernel));
+  return 0;
+}
+
 void printRect(const RECT& r) {
   std::printf("%ld %ld %ld %ld", r.left, r.top, r.right, r.bottom);
 }
@@ -92,9 +181,12 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   const std::wstring command = argc > 1 ? argv[1] : L"";
-  if (argc != (command == L"child" ? 4 : 3)) {
-    return fail(L"usage: wintool minimize|state|texts|close|rect TITLE, wintool child TITLE TEXT",
-                L"");
+  const int wanted = command == L"child" ? 4 : command == L"click" ? 5 : 3;
+  if (argc != wanted) {
+    return fail(
+        L"usage: wintool minimize|state|texts|close|endsession|rect|windows|cputime TITLE, "
+        L"wintool child TITLE TEXT, wintool click TITLE TEXT N, wintool hint",
+        L"");
   }
   HWND window = FindWindowW(nullptr, argv[2]);
   if (window == nullptr)
@@ -118,6 +210,18 @@ int wmain(int argc, wchar_t** argv) {
     ClientToScreen(window, &client);
     printRect(outer);
     std::printf(" %ld %ld\n", client.x, client.y);
+  } else if (command == L"windows") {
+    return countWindows(window);
+  } else if (command == L"click") {
+    const int count = _wtoi(argv[4]);
+    if (count <= 0)
+      return fail(L"the number of clicks must be a positive number, not ", argv[4]);
+    const int result = timeClicks(window, argv[3], count);
+    std::fflush(stdout);
+    return result;
+  } else if (command == L"cputime") {
+    if (const int failed = printCpuTime(window))
+      return failed;
   } else if (command == L"child") {
     FindChild search{argv[3]};
     EnumChildWindows(window, findChildByText, reinterpret_cast<LPARAM>(&search));

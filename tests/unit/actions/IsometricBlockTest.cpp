@@ -80,13 +80,15 @@ TEST_F(IsometricBlockTest, EveryStepComesInItsOrder) {
       // The wait, idle at its first poll.
       {onDesktop(L"tickCount"), onHost(L"Document", L"application"),
        onHost(L"StateLink", L"getState"), pause(100), onDesktop(L"processMessages"),
-       onDesktop(L"keyState", {L"27"}), onHost(L"State", L"isQuiescent")},
+       onDesktop(L"quitRequested"), onDesktop(L"keyState", {L"27"}),
+       onHost(L"State", L"isQuiescent")},
       // In front again without the minimised test, then Escape twice.
       {askHandle(), onDesktop(L"setForeground", {window}), askHandle(), onDesktop(L"foreground"),
        escapeKey(false), escapeKey(true), pause(200), escapeKey(false), escapeKey(true),
        pause(500)},
       {onHost(L"Document", L"utility"),
-       onHost(L"Input", L"getPoint", {L"<left out>", kBasePointPrompt})},
+       onHost(L"Input", L"getPoint", {L"<left out>", kBasePointPrompt}),
+       onDesktop(L"quitRequested")},
   });
   const std::vector<Call>& calls = world.log.calls();
   ASSERT_EQ(calls.size(), expected.size() + 4);

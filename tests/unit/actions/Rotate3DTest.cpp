@@ -62,6 +62,8 @@ TEST_F(Rotate3DTest, FiveObjectsTurnInIndexOrderAboutThePickedAxis) {
                   {L"[1, 2, 0]", L"[1, 2, 5]", L"0.5235987755982989"});
   };
   const auto item = [](int index) { return onHost(L"Selection", L"item", {fake::integer(index)}); };
+  // After each wait for the user, and before the last clear: has the palette been closed?
+  const Call closed = onDesktop(L"quitRequested");
   EXPECT_THAT(world.log.calls(),
               ElementsAreArray(fake::sequence({
                   fake::connecting(),
@@ -70,16 +72,16 @@ TEST_F(Rotate3DTest, FiveObjectsTurnInIndexOrderAboutThePickedAxis) {
                    onHost(L"Document", L"sendCommand", {L"^C^C"}),
                    onHost(L"Document", L"selectionSet"), onHost(L"Selection", L"clear"),
                    onHost(L"Document", L"utility"), onHost(L"Input", L"prompt", {kSelectPrompt}),
-                   onHost(L"Selection", L"selectOnScreen"), onHost(L"Selection", L"count"),
+                   onHost(L"Selection", L"selectOnScreen"), closed, onHost(L"Selection", L"count"),
                    // A fresh input object before each ask; the first point is the second's base.
                    onHost(L"Document", L"utility"),
-                   onHost(L"Input", L"getPoint", {L"<left out>", kFirstPrompt}),
+                   onHost(L"Input", L"getPoint", {L"<left out>", kFirstPrompt}), closed,
                    onHost(L"Document", L"utility"),
-                   onHost(L"Input", L"getPoint", {L"[1, 2, 0]", kSecondPrompt}),
+                   onHost(L"Input", L"getPoint", {L"[1, 2, 0]", kSecondPrompt}), closed,
                    onHost(L"Document", L"utility"), onHost(L"Input", L"getReal", {kAnglePrompt}),
-                   onHost(L"Selection", L"count"), item(0), rotate(L"e0"), item(1), rotate(L"e1"),
-                   item(2), rotate(L"e2"), item(3), rotate(L"e3"), item(4), rotate(L"e4"),
-                   onHost(L"Selection", L"clear")},
+                   closed, onHost(L"Selection", L"count"), item(0), rotate(L"e0"), item(1),
+                   rotate(L"e1"), item(2), rotate(L"e2"), item(3), rotate(L"e3"), item(4),
+                   rotate(L"e4"), closed, onHost(L"Selection", L"clear")},
               })));
   EXPECT_THAT(world.host.selection, IsEmpty());
   EXPECT_THAT(world.desktop.debugLines, IsEmpty());
@@ -193,7 +195,8 @@ TEST_F(Rotate3DTest, AFailingHostCallEndsTheActionOrSkipsToTheFinalClear) {
         if (site.index <= firstCount || site.index == finalClear) {
           EXPECT_THAT(fake::callsAfter(w, site), IsEmpty());
         } else {
-          EXPECT_THAT(fake::callsAfter(w, site), ElementsAre(onHost(L"Selection", L"clear")));
+          EXPECT_THAT(fake::callsAfter(w, site),
+                      ElementsAre(onDesktop(L"quitRequested"), onHost(L"Selection", L"clear")));
         }
         EXPECT_THAT(w.desktop.debugLines,
                     ElementsAre(fake::injectedFailureLine(L"3-D rotation", site)));

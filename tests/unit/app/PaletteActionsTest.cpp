@@ -89,14 +89,14 @@ TEST_F(PaletteActionsTest, AClickDuringTheWaitRunsInsideItAndTheWaitingActionFin
   EXPECT_EQ(referencesDuringNestedClick, 4);
   EXPECT_EQ(world.host.liveReferences(), 0);
 
-  // The nested calls sit between the first message pass and that cycle's Escape test.
+  // The nested calls sit between the first message pass and that cycle's close test.
   const std::vector<Call>& calls = world.log.calls();
   const auto messages = std::find(calls.begin(), calls.end(), onDesktop(L"processMessages"));
   const auto nestedView =
       std::find(calls.begin(), calls.end(), onHost(L"Document", L"sendCommand", {kSouthWest}));
-  const auto escapeTest = std::find(calls.begin(), calls.end(), onDesktop(L"keyState", {L"27"}));
+  const auto closeTest = std::find(calls.begin(), calls.end(), onDesktop(L"quitRequested"));
   EXPECT_EQ(*(messages + 1), onDesktop(L"findTopLevelWindow", {L"nanoCAD 5"}));
-  EXPECT_EQ(nestedView + 1, escapeTest);
+  EXPECT_EQ(nestedView + 1, closeTest);
   // 5 ms after the first Escape, two polls, then 200 and 500 ms around the double Escape.
   EXPECT_EQ(world.log.of(L"Desktop.sleep").size(), 5u);
 }
@@ -120,6 +120,24 @@ TEST_F(PaletteActionsTest, ANestedBlockActionWaitsWithItsOwnStartAndStateObject)
   EXPECT_EQ(commands[8], L"ROTATE\rP\r\r2,2\r-45\r");
   EXPECT_EQ(world.log.of(L"StateLink.getState").size(), 2u);
   EXPECT_EQ(world.log.of(L"Desktop.tickCount").size(), 2u);  // one start per wait
+  EXPECT_EQ(world.host.liveReferences(), 0);
+}
+
+// Closed while a nested picture action waits inside the first one's wait: both waits end,
+// neither action sends anything after its "SELECT\r", and every reference goes back.
+TEST_F(PaletteActionsTest, AClosedPaletteEndsTheNestedActionAndTheOneAroundIt) {
+  world.host.idleAnswers = {false};
+  world.host.pointAnswers = {FakeValue::point(1, 1, 0), FakeValue::point(2, 2, 0)};
+  bool clicked = false;
+  world.desktop.onProcessMessages = [&] {
+    if (!std::exchange(clicked, true))
+      palette.Image4.click();
+    else
+      world.desktop.quitPosted = true;
+  };
+  palette.Image1.click();
+  EXPECT_THAT(world.log.commands(), ElementsAre(L"^C^C", L"SELECT\r", L"^C^C", L"SELECT\r"));
+  EXPECT_TRUE(world.log.of(L"Input.getPoint").empty());
   EXPECT_EQ(world.host.liveReferences(), 0);
 }
 

@@ -28,6 +28,7 @@ class UnusedDesktop : public Desktop {
   std::uint32_t tickCount() override { return 0; }
   LocalTime localTime() override { return {}; }
   void processMessages() override {}
+  bool quitRequested() override { return false; }
   void debugOutput(const std::wstring&) override {}
 };
 

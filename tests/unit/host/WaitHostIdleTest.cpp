@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "host/WaitHostIdle.h"
 #include "tests/support/Expected.h"
@@ -22,6 +23,7 @@ const Call kTick = onDesktop(L"tickCount");
 const Call kFetchLink = onHost(L"Document", L"application");
 const Call kFetchState = onHost(L"StateLink", L"getState");
 const Call kMessages = onDesktop(L"processMessages");
+const Call kClosed = onDesktop(L"quitRequested");
 const Call kEscapeState = onDesktop(L"keyState", {L"27"});
 const Call kIdle = onHost(L"State", L"isQuiescent");
 
@@ -51,9 +53,10 @@ class WaitHostIdleTest : public ::testing::Test {
 TEST_F(WaitHostIdleTest, AHostIdleFromTheStartEndsTheFirstCycleWithOne) {
   const std::uint32_t start = world.desktop.tick;
   EXPECT_EQ(wait(30000), 1);
-  // The start time comes before the state object; each cycle: pause, messages, Escape, idle.
+  // The start time comes before the state object; each cycle: pause, messages, close, Escape,
+  // idle.
   EXPECT_THAT(world.log.calls(), ElementsAre(kTick, kFetchLink, kFetchState, pause(100), kMessages,
-                                             kEscapeState, kIdle));
+                                             kClosed, kEscapeState, kIdle));
   EXPECT_EQ(world.desktop.tick - start, 100u);
   EXPECT_THAT(lines(), IsEmpty());
 }
@@ -132,6 +135,44 @@ TEST_F(WaitHostIdleTest, AFailureInsideTheLoopEndsWithZeroAtOnce) {
   EXPECT_THAT(lines(), ElementsAre(L"Orbelle: waiting: a nested failure"));
 }
 
+// A close of the palette handled among its messages: the wait ends at once with Escape's result,
+// before the Escape test or another question to the host.
+TEST_F(WaitHostIdleTest, AClosedPaletteEndsTheWaitAtItsMessagePassAsEscapeWould) {
+  world.host.idleAnswers = {false};
+  int passes = 0;
+  world.desktop.onProcessMessages = [&] {
+    if (++passes == 3)
+      world.desktop.quitPosted = true;
+  };
+  EXPECT_EQ(wait(30000), -1);
+  EXPECT_EQ(cycles(), 3u);
+  EXPECT_EQ(world.log.of(L"State.isQuiescent").size(), 2u);
+  EXPECT_EQ(world.log.calls().back(), kClosed);
+}
+
+TEST_F(WaitHostIdleTest, AClosedPaletteEndsANestedWaitAndTheWaitAroundIt) {
+  HostRef<HostDocument> nestedDocument = world.host.createApplication()->activeDocument();
+  world.log.clear();
+  world.host.idleAnswers = {false};
+  bool nested = false;
+  std::int32_t nestedResult = 99;
+  world.desktop.onProcessMessages = [&] {
+    if (!std::exchange(nested, true))
+      nestedResult = waitHostIdle(world.desktop, *nestedDocument, 30000);
+    else
+      world.desktop.quitPosted = true;  // closed in the nested wait's message pass
+  };
+  EXPECT_EQ(waitHostIdle(world.desktop, *document, 30000), -1);
+  EXPECT_EQ(nestedResult, -1);
+  EXPECT_THAT(world.log.calls(),
+              ElementsAreArray(std::vector<Call>{
+                  kTick, kFetchLink, kFetchState, pause(100), kMessages,  // outer
+                  kTick, kFetchLink, kFetchState, pause(100), kMessages,  // nested
+                  kClosed,                                                // nested ends
+                  kClosed}));                                             // outer ends
+  EXPECT_EQ(world.host.liveReferences(), 2);
+}
+
 TEST_F(WaitHostIdleTest, AWaitNestedInTheMessagesHasItsOwnStartAndStateThenTheOuterGoesOn) {
   HostRef<HostDocument> nestedDocument = world.host.createApplication()->activeDocument();
   world.log.clear();
@@ -149,10 +190,10 @@ TEST_F(WaitHostIdleTest, AWaitNestedInTheMessagesHasItsOwnStartAndStateThenTheOu
   EXPECT_EQ(nestedResult, 0);
   EXPECT_THAT(world.log.calls(),
               ElementsAreArray(std::vector<Call>{
-                  kTick, kFetchLink, kFetchState, pause(100), kMessages,                // outer
-                  kTick, kFetchLink, kFetchState, pause(100), kMessages, kEscapeState,  // nested
-                  kIdle, kTick,                                                         // nested
-                  kEscapeState, kIdle}));                                               // outer
+                  kTick, kFetchLink, kFetchState, pause(100), kMessages,           // outer
+                  kTick, kFetchLink, kFetchState, pause(100), kMessages, kClosed,  // nested
+                  kEscapeState, kIdle, kTick,                                      // nested
+                  kClosed, kEscapeState, kIdle}));                                 // outer
   EXPECT_EQ(world.host.liveReferences(), 2);
 }
 

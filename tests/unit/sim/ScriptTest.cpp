@@ -52,6 +52,11 @@ TEST(ScriptTest, EveryStepParsesWithItsValues) {
   EXPECT_EQ(steps[13].line, 16);
 }
 
+TEST(ScriptTest, RevokeTakesNothing) {
+  EXPECT_EQ(parseScript("revoke  # then kill\n").at(0).kind, StepKind::Revoke);
+  EXPECT_THROW(parseScript("revoke now\n"), ScriptError);
+}
+
 TEST(ScriptTest, BadScriptsNameTheLineAndWhatIsWrong) {
   struct Case {
     const char* script;

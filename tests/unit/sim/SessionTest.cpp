@@ -34,10 +34,12 @@ class FakePlatform : public HostPlatform {
   }
   void savePicture(const std::wstring& path) override { pictures.push_back(path); }
   void close() override { closed = true; }
+  void revokeClassObject() override { revoked = true; }
 
   std::vector<std::function<void()>> user;
   std::vector<std::wstring> pictures;
   bool closed = false;
+  bool revoked = false;
 };
 
 class MemoryLog : public LogSink {
@@ -248,6 +250,21 @@ TEST_F(SessionTest, WaitCommandHoldsTheNextAnswerUntilThatExactStringArrives) {
   call(doc, L"SendCommand", {{std::wstring(L"SELECT\r")}});
   EXPECT_TRUE(quiescent()) << "the held selection answered the new SELECT";
   EXPECT_EQ(session->drawing().previousSelection, std::vector<Handle>{0x2A});
+}
+
+// A host about to be killed withdraws its class object first, once a client waits on it; the
+// request is left waiting for the kill.
+TEST_F(SessionTest, RevokeWaitsForARequestThenWithdrawsTheClassAndLeavesTheRequest) {
+  start("revoke\nselect 2A\n");
+  EXPECT_FALSE(platform.revoked) << "nothing asked yet";
+  const ObjectRef doc = document();
+  call(doc, L"SendCommand", {{std::wstring(L"SELECT\r")}});
+  EXPECT_TRUE(platform.revoked);
+  const auto events = log.of("script");
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(text(events[0], "event"), "revoked");
+  EXPECT_EQ(number(events[0], "line"), 1);
+  EXPECT_TRUE(quiescent()) << "the next step answered the SELECT left waiting";
 }
 
 TEST_F(SessionTest, AStepThatDoesNotFitThePendingRequestStopsTheScript) {

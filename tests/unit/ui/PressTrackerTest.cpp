@@ -33,6 +33,18 @@ TEST(PressTracker, DraggingOutCancelsUnlessThePointerComesBack) {
   EXPECT_TRUE(t.buttonUp(true));
 }
 
+TEST(PressTracker, TheSecondPressOfADoubleClickIsNoClick) {
+  PressTracker t;
+  t.buttonDown();
+  EXPECT_TRUE(t.buttonUp(true));
+  t.doubleClicked();
+  EXPECT_EQ(t.look(), ButtonLook::Hot);
+  EXPECT_FALSE(t.buttonUp(true));
+  // The next press that is no double-click clicks again.
+  t.buttonDown();
+  EXPECT_TRUE(t.buttonUp(true));
+}
+
 TEST(PressTracker, LosingThePointerEndsThePressWithoutAClick) {
   PressTracker t;
   t.buttonDown();
