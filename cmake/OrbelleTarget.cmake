@@ -65,3 +65,12 @@ function(orbelle_split_debug_info target)
     target_link_options(${target} PRIVATE /DEBUG /OPT:REF /OPT:ICF)
   endif()
 endfunction()
+
+# Test programs: the code under test keeps its build's optimisation, the tests themselves are
+# compiled lightly (GoogleTest's templates at -O2 with full debug information take twice as
+# long to compile, and the tests gain nothing from it).
+function(orbelle_test_program_settings target)
+  if(NOT MSVC)
+    target_compile_options(${target} PRIVATE $<$<CONFIG:Release,RelWithDebInfo>:-O1 -g1>)
+  endif()
+endfunction()

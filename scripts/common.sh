@@ -4,7 +4,8 @@
 ORBELLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export ORBELLE_ROOT
 
-say() { printf 'orbelle: %s\n' "$*"; }
+# Each message carries the seconds since the script started, so a slow step shows in CI's log.
+say() { printf 'orbelle: [%4ds] %s\n' "$SECONDS" "$*"; }
 die() {
   printf 'orbelle: error: %s\n' "$*" >&2
   exit 1

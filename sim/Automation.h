@@ -54,6 +54,8 @@ enum class Interface { Application, Utility, State, Entity, Text };
 inline constexpr int kMethod = 1;
 inline constexpr int kGet = 2;
 inline constexpr int kPut = 4;
+// The DISPID of a name the object does not know (DISPID_UNKNOWN).
+inline constexpr int kUnknownDispid = -1;
 
 // Statuses the objects answer with, the platform's values.
 inline constexpr std::int32_t kMemberNotFound = static_cast<std::int32_t>(0x80020003);

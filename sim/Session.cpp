@@ -1,6 +1,7 @@
 #include "sim/Session.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -85,8 +86,14 @@ Session::~Session() = default;
 // --- the log ---------------------------------------------------------------------------------
 
 json::ObjectWriter Session::line(std::string_view kind) const {
+  // A monotonic time on every line, so that a reader can time what happened between two lines
+  // (a benchmark of the client's round trips, for instance) without a clock of its own.
+  const auto elapsed = std::chrono::steady_clock::now() - started_;
   json::ObjectWriter w;
-  w.integer("seq", seq_ + 1).text("kind", fromUtf8(kind)).integer("live", live_);
+  w.integer("seq", seq_ + 1)
+      .text("kind", fromUtf8(kind))
+      .integer("live", live_)
+      .integer("us", std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count());
   return w;
 }
 
@@ -161,7 +168,15 @@ ObjectRef Session::createApplication() {
 }
 
 int Session::memberId(const AutomationObject& object, std::wstring_view name) {
-  return object.memberId(name);
+  // A lookup is a round trip of its own for a client across processes: logged, so that the
+  // client's round trips can be counted.
+  const int id = object.memberId(name);
+  emit(line("lookup")
+           .text("object", fromUtf8(object.kind()))
+           .integer("id", object.id())
+           .text("name", name)
+           .integer("dispid", id == 0 ? kUnknownDispid : id));
+  return id;
 }
 
 WireValue Session::call(AutomationObject& object, const std::wstring& name, int flags,

@@ -2,6 +2,7 @@
 // automation calls and log. The window and the COM server are thin shells around it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -77,7 +78,8 @@ class Session final : public CommandLineListener {
 
   // Automation.
   ObjectRef createApplication();
-  // The DISPID of a member, 0 when the object has none (IDispatch::GetIDsOfNames).
+  // The DISPID of a member, 0 when the object has none (IDispatch::GetIDsOfNames); logged as a
+  // "lookup" line with the DISPID a client gets (kUnknownDispid for none).
   int memberId(const AutomationObject& object, std::wstring_view name);
   // Calls a member; the answer, and each out parameter's `reply`, in the object's dialect.
   // Throws AutomationError.
@@ -160,6 +162,7 @@ class Session final : public CommandLineListener {
   HostPlatform& platform_;
   const Dialect* dialect_ = &canonicalDialect();
   Encoder encoder_;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   long long seq_ = 0;
   int live_ = 0;
   int nextObjectId_ = 1;

@@ -13,16 +13,16 @@ namespace orbelle::win32 {
 namespace {
 
 // Each reading names its member, so that a failure says which answer could not be read.
-ComRef<IDispatch> objectMember(IDispatch* object, std::wstring_view member) {
-  return dispatchOf(callByName(object, member).get(), member);
+ComRef<IDispatch> objectMember(LateBound& object, std::wstring_view member) {
+  return dispatchOf(object.call(member).get(), member);
 }
 
-double numberMember(IDispatch* object, std::wstring_view member) {
-  return readNumber(answerOf(callByName(object, member).get()), member);
+double numberMember(LateBound& object, std::wstring_view member) {
+  return readNumber(answerOf(object.call(member).get()), member);
 }
 
-std::int32_t wholeNumberMember(IDispatch* object, std::wstring_view member) {
-  return readWholeNumber(answerOf(callByName(object, member).get()), member);
+std::int32_t wholeNumberMember(LateBound& object, std::wstring_view member) {
+  return readWholeNumber(answerOf(object.call(member).get()), member);
 }
 
 // Kept as received. Answers by reference arrive already taken as their values (the call helper
@@ -56,10 +56,10 @@ class ComObjectBase : public Interface {
   HostRef<HostText> queryText() override;
 
  protected:
-  IDispatch* object() const { return object_.get(); }
+  LateBound& object() { return object_; }
 
  private:
-  ComRef<IDispatch> object_;
+  LateBound object_;
 };
 
 class ComObject final : public ComObjectBase<HostObject> {
@@ -74,17 +74,17 @@ class ComEntityBase : public ComObjectBase<Interface> {
   using ComObjectBase<Interface>::object;
 
   std::wstring objectName() override {
-    return readText(answerOf(callByName(object(), L"ObjectName").get()), L"ObjectName");
+    return readText(answerOf(object().call(L"ObjectName").get()), L"ObjectName");
   }
   HostRef<HostObject> copy() override {
     return std::make_unique<ComObject>(objectMember(object(), L"Copy"));
   }
   void rotate3D(const HostValue& point1, const HostValue& point2, double radians) override {
     const Variant angle(radians);
-    callByName(object(), L"Rotate3D", inArgument(hostPoint(point1, L"Rotate3D")),
-               inArgument(hostPoint(point2, L"Rotate3D")), inArgument(angle));
+    object().call(L"Rotate3D", inArgument(hostPoint(point1, L"Rotate3D")),
+                  inArgument(hostPoint(point2, L"Rotate3D")), inArgument(angle));
   }
-  void update() override { callByName(object(), L"Update"); }
+  void update() override { object().call(L"Update"); }
 };
 
 class ComEntity final : public ComEntityBase<HostEntity> {
@@ -98,79 +98,76 @@ class ComText final : public ComEntityBase<HostText> {
 
   std::int32_t alignment() override { return wholeNumberMember(object(), L"Alignment"); }
   double height() override { return numberMember(object(), L"Height"); }
-  void setHeight(double value) override { putByName(object(), L"Height", Variant(value)); }
+  void setHeight(double value) override { object().put(L"Height", Variant(value)); }
   double rotation() override { return numberMember(object(), L"Rotation"); }
-  void setRotation(double radians) override { putByName(object(), L"Rotation", Variant(radians)); }
-  void setScaleFactor(double value) override {
-    putByName(object(), L"ScaleFactor", Variant(value));
-  }
+  void setRotation(double radians) override { object().put(L"Rotation", Variant(radians)); }
+  void setScaleFactor(double value) override { object().put(L"ScaleFactor", Variant(value)); }
   double obliqueAngle() override { return numberMember(object(), L"ObliqueAngle"); }
-  void setObliqueAngle(double radians) override {
-    putByName(object(), L"ObliqueAngle", Variant(radians));
-  }
+  void setObliqueAngle(double radians) override { object().put(L"ObliqueAngle", Variant(radians)); }
   HostRef<HostValue> insertionPoint() override {
-    return valueOf(callByName(object(), L"InsertionPoint"), L"InsertionPoint");
+    return valueOf(object().call(L"InsertionPoint"), L"InsertionPoint");
   }
   HostRef<HostValue> textAlignmentPoint() override {
-    return valueOf(callByName(object(), L"TextAlignmentPoint"), L"TextAlignmentPoint");
+    return valueOf(object().call(L"TextAlignmentPoint"), L"TextAlignmentPoint");
   }
 };
 
 template <class Interface>
 HostRef<HostEntity> ComObjectBase<Interface>::queryEntity() {
   return std::make_unique<ComEntity>(
-      queried(object_, IID_IAcadEntity, L"QueryInterface(IAcadEntity)"));
+      queried(object_.object(), IID_IAcadEntity, L"QueryInterface(IAcadEntity)"));
 }
 
 template <class Interface>
 HostRef<HostText> ComObjectBase<Interface>::queryText() {
-  return std::make_unique<ComText>(queried(object_, IID_IAcadText, L"QueryInterface(IAcadText)"));
+  return std::make_unique<ComText>(
+      queried(object_.object(), IID_IAcadText, L"QueryInterface(IAcadText)"));
 }
 
 class ComSelection final : public HostSelection {
  public:
   explicit ComSelection(ComRef<IDispatch> selection) : selection_(std::move(selection)) {}
 
-  std::int32_t count() override { return wholeNumberMember(selection_.get(), L"Count"); }
+  std::int32_t count() override { return wholeNumberMember(selection_, L"Count"); }
   HostRef<HostEntity> item(std::int32_t index) override {
     const Variant position(index);
     const ComRef<IDispatch> item =
-        dispatchOf(callByName(selection_.get(), L"Item", inArgument(position)).get(), L"Item");
+        dispatchOf(selection_.call(L"Item", inArgument(position)).get(), L"Item");
     return std::make_unique<ComEntity>(
         queried(item, IID_IAcadEntity, L"QueryInterface(IAcadEntity)"));
   }
-  void clear() override { callByName(selection_.get(), L"Clear"); }
+  void clear() override { selection_.call(L"Clear"); }
   void selectOnScreen() override {
     const Variant filterType = Variant::missing();
     const Variant filterData = Variant::missing();
-    callByName(selection_.get(), L"SelectOnScreen", inArgument(filterType), inArgument(filterData));
+    selection_.call(L"SelectOnScreen", inArgument(filterType), inArgument(filterData));
   }
 
  private:
-  ComRef<IDispatch> selection_;
+  LateBound selection_;
 };
 
 class ComState final : public HostState {
  public:
   explicit ComState(ComRef<IDispatch> state) : state_(std::move(state)) {}
   bool isQuiescent() override {
-    return readFlag(answerOf(callByName(state_.get(), L"IsQuiescent").get()), L"IsQuiescent");
+    return readFlag(answerOf(state_.call(L"IsQuiescent").get()), L"IsQuiescent");
   }
 
  private:
-  ComRef<IDispatch> state_;
+  LateBound state_;
 };
 
 class ComStateLink final : public HostStateLink {
  public:
   explicit ComStateLink(ComRef<IDispatch> link) : link_(std::move(link)) {}
   HostRef<HostState> getState() override {
-    return std::make_unique<ComState>(queried(objectMember(link_.get(), L"GetState"),
-                                              IID_IAcadState, L"QueryInterface(IAcadState)"));
+    return std::make_unique<ComState>(
+        queried(objectMember(link_, L"GetState"), IID_IAcadState, L"QueryInterface(IAcadState)"));
   }
 
  private:
-  ComRef<IDispatch> link_;
+  LateBound link_;
 };
 
 class ComInput final : public HostInput {
@@ -179,32 +176,29 @@ class ComInput final : public HostInput {
 
   void prompt(const std::wstring& message) override {
     const Variant text(message);
-    callByName(utility_.get(), L"Prompt", inArgument(text));
+    utility_.call(L"Prompt", inArgument(text));
   }
   HostRef<HostValue> getPoint(const HostValue* basePoint, const std::wstring& prompt) override {
     const Variant missing = Variant::missing();
     const Variant text(prompt);
     const Variant& base = basePoint != nullptr ? hostPoint(*basePoint, L"GetPoint") : missing;
-    return valueOf(callByName(utility_.get(), L"GetPoint", inArgument(base), inArgument(text)),
-                   L"GetPoint");
+    return valueOf(utility_.call(L"GetPoint", inArgument(base), inArgument(text)), L"GetPoint");
   }
   double getReal(const std::wstring& prompt) override {
     const Variant text(prompt);
-    return readNumber(answerOf(callByName(utility_.get(), L"GetReal", inArgument(text)).get()),
-                      L"GetReal");
+    return readNumber(answerOf(utility_.call(L"GetReal", inArgument(text)).get()), L"GetReal");
   }
   PickedEntity getEntity(const std::wstring& prompt) override {
     Variant object;
     Variant point;
     const Variant text(prompt);
-    callByName(utility_.get(), L"GetEntity", outArgument(object), outArgument(point),
-               inArgument(text));
+    utility_.call(L"GetEntity", outArgument(object), outArgument(point), inArgument(text));
     return {valueOf(Variant::received(std::move(object)), L"GetEntity"),
             valueOf(Variant::received(std::move(point)), L"GetEntity")};
   }
 
  private:
-  ComRef<IDispatch> utility_;
+  LateBound utility_;
 };
 
 class ComDocument final : public HostDocument {
@@ -212,23 +206,23 @@ class ComDocument final : public HostDocument {
   explicit ComDocument(ComRef<IDispatch> document) : document_(std::move(document)) {}
 
   HostRef<HostSelection> selectionSet() override {
-    return std::make_unique<ComSelection>(objectMember(document_.get(), L"ActiveSelectionSet"));
+    return std::make_unique<ComSelection>(objectMember(document_, L"ActiveSelectionSet"));
   }
   HostRef<HostInput> utility() override {
-    return std::make_unique<ComInput>(queried(objectMember(document_.get(), L"Utility"),
+    return std::make_unique<ComInput>(queried(objectMember(document_, L"Utility"),
                                               IID_InanoCADUtility,
                                               L"QueryInterface(InanoCADUtility)"));
   }
   void sendCommand(const std::wstring& text) override {
     const Variant command(text);
-    callByName(document_.get(), L"SendCommand", inArgument(command));
+    document_.call(L"SendCommand", inArgument(command));
   }
   HostRef<HostStateLink> application() override {
-    return std::make_unique<ComStateLink>(objectMember(document_.get(), L"Application"));
+    return std::make_unique<ComStateLink>(objectMember(document_, L"Application"));
   }
 
  private:
-  ComRef<IDispatch> document_;
+  LateBound document_;
 };
 
 class ComApplication final : public HostApplication {
@@ -236,15 +230,15 @@ class ComApplication final : public HostApplication {
   explicit ComApplication(ComRef<IDispatch> application) : application_(std::move(application)) {}
 
   HostRef<HostDocument> activeDocument() override {
-    return std::make_unique<ComDocument>(objectMember(application_.get(), L"ActiveDocument"));
+    return std::make_unique<ComDocument>(objectMember(application_, L"ActiveDocument"));
   }
   // Any 32- or 64-bit integer, signed or not; only the low 32 bits are a window handle.
   std::uint32_t mainWindowHandle() override {
-    return readWindowHandle(answerOf(callByName(application_.get(), L"HWND").get()), L"HWND");
+    return readWindowHandle(answerOf(application_.call(L"HWND").get()), L"HWND");
   }
 
  private:
-  ComRef<IDispatch> application_;
+  LateBound application_;
 };
 
 }  // namespace

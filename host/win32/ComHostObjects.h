@@ -1,6 +1,7 @@
 // The host's object model over IDispatch: each object is queried for the interface ID that
-// qualifies it, and its members are then called by name. What the host answers is read by its
-// meaning (host/Answer.h), whatever VARIANT type carries it.
+// qualifies it, and its members are then called by name, each member's DISPID asked once per
+// object (LateBound, Dispatch.h). What the host answers is read by its meaning (host/Answer.h),
+// whatever VARIANT type carries it.
 #pragma once
 
 #include <oaidl.h>

@@ -23,7 +23,7 @@ struct ExceptionInfo : EXCEPINFO {
   ExceptionInfo& operator=(const ExceptionInfo&) = delete;
 };
 
-DISPID memberId(IDispatch* object, std::wstring_view member) {
+DISPID lookUp(IDispatch* object, std::wstring_view member) {
   if (object == nullptr)
     throwStatus(E_POINTER, member, L"called on a null object");
   std::wstring name(member);
@@ -34,9 +34,9 @@ DISPID memberId(IDispatch* object, std::wstring_view member) {
   return id;
 }
 
-Variant invoke(IDispatch* object, std::wstring_view member, WORD flags,
-               std::span<VARIANT> arguments, DISPID* namedArgument) {
-  const DISPID id = memberId(object, member);
+// `member` names the call in a failure.
+Variant invokeMember(IDispatch* object, DISPID id, std::wstring_view member, WORD flags,
+                     std::span<VARIANT> arguments, DISPID* namedArgument) {
   // IDispatch takes its arguments last to first.
   std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
   DISPPARAMS parameters{reversed.data(), namedArgument, static_cast<UINT>(reversed.size()),
@@ -63,17 +63,40 @@ Variant invoke(IDispatch* object, std::wstring_view member, WORD flags,
   return Variant::received(std::move(result));
 }
 
+void putMember(IDispatch* object, DISPID id, std::wstring_view member, const Variant& value) {
+  VARIANT argument = inArgument(value);
+  DISPID putId = DISPID_PROPERTYPUT;
+  invokeMember(object, id, member, DISPATCH_PROPERTYPUT, std::span<VARIANT>(&argument, 1), &putId);
+}
+
 }  // namespace
+
+DISPID LateBound::memberId(std::wstring_view member) {
+  for (const auto& [name, id] : ids_) {
+    if (name == member)
+      return id;
+  }
+  // Kept only once the object has answered: a failed lookup is asked again at the next call.
+  const DISPID id = lookUp(object_.get(), member);
+  ids_.emplace_back(member, id);
+  return id;
+}
+
+Variant LateBound::invoke(std::wstring_view member, WORD flags, std::span<VARIANT> arguments) {
+  return invokeMember(object_.get(), memberId(member), member, flags, arguments, nullptr);
+}
+
+void LateBound::put(std::wstring_view member, const Variant& value) {
+  putMember(object_.get(), memberId(member), member, value);
+}
 
 Variant invokeByName(IDispatch* object, std::wstring_view member, WORD flags,
                      std::span<VARIANT> arguments) {
-  return invoke(object, member, flags, arguments, nullptr);
+  return invokeMember(object, lookUp(object, member), member, flags, arguments, nullptr);
 }
 
 void putByName(IDispatch* object, std::wstring_view member, const Variant& value) {
-  VARIANT argument = inArgument(value);
-  DISPID putId = DISPID_PROPERTYPUT;
-  invoke(object, member, DISPATCH_PROPERTYPUT, std::span<VARIANT>(&argument, 1), &putId);
+  putMember(object, lookUp(object, member), member, value);
 }
 
 }  // namespace orbelle::win32

@@ -1,6 +1,7 @@
 // The by-name call helper: arguments in their natural order, reads as method-or-get, writes as
 // puts with the named argument, and a failure that names the member, its status and the host's
-// description, filled in when the host defers it.
+// description, filled in when the host defers it. A host object's owner asks each member's
+// DISPID once, and only of its own object.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -98,6 +99,64 @@ TEST_F(DispatchTest, AMemberThatCannotBeFoundFailsBeforeAnyCall) {
   EXPECT_EQ(failureOf([&] { callByName(nullptr, L"Height"); }),
             L"Height failed: 0x80004003 (called on a null object)");
   EXPECT_THAT(server.calls(), IsEmpty());
+}
+
+TEST_F(DispatchTest, AnOwnerAsksEachMemberOnceAndEveryCallStillReachesTheHost) {
+  {
+    LateBound bound(server.share(object));
+    EXPECT_EQ(bound.call(L"Height").get().dblVal, 2.5);
+    EXPECT_EQ(bound.call(L"Height").get().dblVal, 2.5);
+    bound.put(L"Height", Variant(1.0));
+    EXPECT_EQ(bound.call(L"Three").get().lVal, 3);
+    EXPECT_THAT(server.lookups(), ElementsAre(L"object.Height", L"object.Three"));
+    EXPECT_EQ(server.calls().size(), 4u);
+    EXPECT_EQ(server.calls()[2].flags, L"put");
+
+    // Another owner of the same object asks again: what one owner learnt is its own.
+    LateBound again(server.share(object));
+    again.call(L"Height");
+    EXPECT_THAT(server.lookups(), ElementsAre(L"object.Height", L"object.Three", L"object.Height"));
+  }
+  EXPECT_THAT(server.unbalanced(), IsEmpty());
+}
+
+// Two objects that number their members differently: each call must reach the member named on
+// the object called, which a DISPID kept from the other object would miss.
+TEST_F(DispatchTest, ADispidServesOnlyTheObjectThatGaveIt) {
+  FakeObject& other = server.object(L"other");
+  other.on(L"Height", [](const Invocation&) { return Variant(7.0); })
+      .on(L"Three", [](const Invocation&) { return Variant(std::int32_t{33}); });
+  LateBound first(server.share(object));
+  LateBound second(server.share(other));
+  EXPECT_EQ(first.call(L"Three").get().lVal, 3);
+  EXPECT_EQ(second.call(L"Three").get().lVal, 33);
+  EXPECT_EQ(first.call(L"Height").get().dblVal, 2.5);
+  EXPECT_EQ(second.call(L"Height").get().dblVal, 7.0);
+  EXPECT_THAT(server.lookups(),
+              ElementsAre(L"object.Three", L"other.Three", L"object.Height", L"other.Height"));
+}
+
+TEST_F(DispatchTest, AFailedLookupIsAFailedCallAndIsAskedAgain) {
+  LateBound bound(server.share(object));
+  server.failLookup(L"Height", RPC_E_SERVERFAULT);
+  EXPECT_EQ(failureOf([&] { bound.call(L"Height"); }), L"GetIDsOfNames(Height) failed: 0x80010105");
+  EXPECT_EQ(failureOf([&] { bound.put(L"Height", Variant(1.0)); }),
+            L"GetIDsOfNames(Height) failed: 0x80010105");
+  server.answerLookup(L"Height");
+  EXPECT_EQ(failureOf([&] { bound.call(L"Height"); }), L"no failure");
+  EXPECT_EQ(failureOf([&] { bound.call(L"Height"); }), L"no failure");
+  // A name the object does not know is asked at every call too.
+  EXPECT_EQ(failureOf([&] { bound.call(L"Nothing"); }),
+            L"GetIDsOfNames(Nothing) failed: 0x80020006");
+  EXPECT_EQ(failureOf([&] { bound.call(L"Nothing"); }),
+            L"GetIDsOfNames(Nothing) failed: 0x80020006");
+  EXPECT_THAT(server.lookups(), ElementsAre(L"object.Height", L"object.Height", L"object.Height",
+                                            L"object.Nothing", L"object.Nothing"));
+  EXPECT_EQ(server.calls().size(), 2u);
+
+  LateBound empty(nullptr);
+  EXPECT_EQ(failureOf([&] { empty.call(L"Height"); }),
+            L"Height failed: 0x80004003 (called on a null object)");
 }
 
 }  // namespace

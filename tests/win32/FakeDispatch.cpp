@@ -189,6 +189,7 @@ HRESULT FakeObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DIS
   if (names == nullptr || ids == nullptr || count != 1)
     return E_INVALIDARG;
   const std::wstring name = names[0] != nullptr ? names[0] : L"";
+  server_.lookups_.push_back(name_ + L"." + name);
   const auto failing = server_.lookupFailures_.find(name);
   if (failing != server_.lookupFailures_.end())
     return failing->second;

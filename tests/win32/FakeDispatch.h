@@ -1,7 +1,8 @@
 // The test side of the COM boundary: an in-process automation server whose objects answer
-// QueryInterface and IDispatch by name as a test scripts them, record every call exactly, count
-// every AddRef and Release, can fail any call (with an EXCEPINFO filled at once or deferred),
-// and hand any answer over in another VARIANT encoding than the canonical one.
+// QueryInterface and IDispatch by name as a test scripts them, record every name lookup and
+// every call exactly, count every AddRef and Release, can fail any call (with an EXCEPINFO
+// filled at once or deferred), and hand any answer over in another VARIANT encoding than the
+// canonical one.
 #pragma once
 
 #include <oaidl.h>
@@ -121,8 +122,9 @@ class FakeServer {
 
   // The `occurrence`-th call of `member` (on any object) fails as planned.
   void failCall(const std::wstring& member, int occurrence, PlannedFailure failure);
-  // GetIDsOfNames for `member` fails.
+  // GetIDsOfNames for `member` fails, until `answerLookup`.
   void failLookup(const std::wstring& member, HRESULT status);
+  void answerLookup(const std::wstring& member) { lookupFailures_.erase(member); }
   // Every answer of `member` goes out in `encoding`.
   void encode(const std::wstring& member, Encoding encoding);
 
@@ -136,6 +138,8 @@ class FakeServer {
 
   // The calls received, in order; and the object each AddRef and Release went to.
   const std::vector<RecordedCall>& calls() const { return calls_; }
+  // Every GetIDsOfNames, answered or not, in order: "object.Name" as asked.
+  const std::vector<std::wstring>& lookups() const { return lookups_; }
   int addRefs() const { return addRefs_; }
   int releases() const { return releases_; }
   // Objects whose references are not all back ("name: count"); empty when balanced.
@@ -159,6 +163,7 @@ class FakeServer {
   std::vector<std::wstring> handedOut_;
   std::deque<Variant> kept_;
   std::vector<RecordedCall> calls_;
+  std::vector<std::wstring> lookups_;
   int addRefs_ = 0;
   int releases_ = 0;
 };

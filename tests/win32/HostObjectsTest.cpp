@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -295,6 +296,51 @@ TEST(HostObjectsTest, AnObjectWithoutItsInterfaceEndsTheActionWithOneLine) {
     world.run(c.action);
     EXPECT_THAT(world.desktop.debugLines, ElementsAre(c.line));
     EXPECT_THAT(world.server.unbalanced(), IsEmpty());
+  }
+}
+
+// Each host object asks for a member's DISPID once in its life; a new object asks again (a new
+// input object at each ask, for instance). The calls themselves stay as they were: the window
+// handle is still asked before every use.
+TEST(HostObjectsTest, EachObjectLooksEachMemberUpOnce) {
+  struct Case {
+    Action action;
+    std::vector<std::wstring> lookups;
+    std::size_t handleReads;
+  };
+  const Case cases[] = {
+      {Action::Block,
+       {L"application.HWND", L"application.ActiveDocument", L"document.SendCommand",
+        L"document.Utility", L"utility.Prompt", L"document.Application", L"state link.GetState",
+        L"state.IsQuiescent", L"utility.GetPoint"},
+       5},
+      {Action::Text,
+       {L"application.ActiveDocument", L"application.HWND", L"document.Utility",
+        L"utility.GetEntity", L"text.ObjectName", L"text.Alignment", L"text.InsertionPoint",
+        L"text.ObliqueAngle", L"text.Rotation", L"text.Copy", L"copy.ObliqueAngle",
+        L"copy.Rotation", L"text.Height", L"copy.Height", L"copy.ScaleFactor", L"copy.Update",
+        L"document.SendCommand"},
+       3},
+      {Action::Rotation,
+       {L"application.HWND", L"application.ActiveDocument", L"document.SendCommand",
+        L"document.ActiveSelectionSet", L"selection.Clear", L"document.Utility", L"utility.Prompt",
+        L"selection.SelectOnScreen", L"selection.Count", L"utility.GetPoint", L"utility.GetPoint",
+        L"utility.GetReal", L"selection.Item", L"e0.Rotate3D", L"e1.Rotate3D"},
+       2},
+      {Action::View,
+       {L"application.HWND", L"application.ActiveDocument", L"document.SendCommand"},
+       2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(orbelle::fake::printable(c.lookups.back()));
+    CadWorld world;
+    world.run(c.action);
+    EXPECT_THAT(world.desktop.debugLines, IsEmpty());
+    EXPECT_EQ(world.server.lookups(), c.lookups);
+    const auto handleReads =
+        std::count_if(world.server.calls().begin(), world.server.calls().end(),
+                      [](const RecordedCall& call) { return call.member == L"HWND"; });
+    EXPECT_EQ(static_cast<std::size_t>(handleReads), c.handleReads);
   }
 }
 

@@ -137,6 +137,9 @@ TEST_F(SessionTest, EveryLogLineHasSeqKindAndTheLiveObjectCount) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     EXPECT_EQ(number(lines[i], "seq"), static_cast<double>(i + 1));
     ASSERT_NE(lines[i].find("live"), nullptr);
+    // Microseconds on a monotonic clock: never back in time.
+    ASSERT_NE(lines[i].find("us"), nullptr);
+    EXPECT_GE(number(lines[i], "us"), i == 0 ? 0.0 : number(lines[i - 1], "us"));
   }
   EXPECT_EQ(text(lines[0], "kind"), "ready");
   EXPECT_EQ(number(lines[0], "hwnd"), 0x10A4E);
@@ -148,6 +151,26 @@ TEST_F(SessionTest, EveryLogLineHasSeqKindAndTheLiveObjectCount) {
   const auto released = log.of("released");
   ASSERT_EQ(released.size(), 2u);
   EXPECT_EQ(number(released.back(), "live"), 0);
+}
+
+// What a client's GetIDsOfNames asks: one line each, found or not, so that a client's round
+// trips (lookups and calls) can be counted from the log.
+TEST_F(SessionTest, EveryNameLookupIsALineOfItsOwn) {
+  start();
+  const ObjectRef application = session->createApplication();
+  EXPECT_EQ(session->memberId(*application, L"hwnd"), 2);
+  EXPECT_EQ(session->memberId(*application, L"Nothing"), 0);
+  const auto lookups = log.of("lookup");
+  ASSERT_EQ(lookups.size(), 2u);
+  EXPECT_EQ(text(lookups[0], "object"), "Application");
+  EXPECT_EQ(number(lookups[0], "id"), number(log.of("create")[0], "id"));
+  EXPECT_EQ(text(lookups[0], "name"), "hwnd");
+  EXPECT_EQ(number(lookups[0], "dispid"), 2);
+  EXPECT_EQ(text(lookups[1], "name"), "Nothing");
+  EXPECT_EQ(number(lookups[1], "dispid"), kUnknownDispid);
+  // A call by name inside the host is no client's lookup.
+  call(application, L"HWND");
+  EXPECT_EQ(log.of("lookup").size(), 2u);
 }
 
 TEST_F(SessionTest, ScriptedAnswersReachGetPointGetRealAndGetEntityBitForBit) {
