@@ -130,7 +130,12 @@ class WineDesktop:
             boot_prefix(self.prefix, self.env)
             if self.dpi != 96:
                 self._set_dpi(self.dpi)
-            subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=60)
+            # Kept up between programs. A server still running for this prefix (one that a
+            # program run just before has not yet let go) makes this exit with 2: that one
+            # serves as well, and a new one starts with the next program if it has gone.
+            persist = subprocess.run(["wineserver", "-p"], env=self.env, timeout=60)
+            if persist.returncode not in (0, 2):
+                raise DesktopError(f"wineserver -p failed with {persist.returncode}")
         except BaseException:
             self.__exit__(None, None, None)
             raise
