@@ -42,6 +42,8 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     //    and posts the quit message, whose code 0 is the exit code.
     return toolkit.runMessageLoop();
   } catch (...) {
+    // The palette may already have been on the screen: its window, gone, posted the quit.
+    ui::win32::discardPendingQuit();
     errors.showError(ui::describeException(std::current_exception()));
     return 1;
   }

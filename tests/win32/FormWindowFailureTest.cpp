@@ -221,6 +221,20 @@ TEST_F(FormWindowFailureTest, EachWindowRefusedLeavesNoWindowBehind) {
   }
 }
 
+// The program's last error comes after its window has gone, and that window's quit would close
+// the error box before anyone saw it.
+TEST_F(FormWindowFailureTest, TheQuitOfAWindowGoneCanBeTakenBackBeforeTheLastErrorBox) {
+  {
+    SmallForm form(L"GOOD_PICTURE");
+    FormWindow window(form, themes_, errors_);
+  }
+  MSG message;
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+      << "the window posted no quit as it went";
+  discardPendingQuit();
+  EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+}
+
 TEST_F(FormWindowFailureTest, APictureThatDoesNotDecodeOrIsMissingLeavesNoWindowBehind) {
   build(L"BROKEN_PICTURE", Outcome::Fails);
   build(L"NO_SUCH_PICTURE", Outcome::Fails);

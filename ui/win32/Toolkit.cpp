@@ -46,6 +46,12 @@ void loadCommonControls() {
   loaded = true;
 }
 
+void discardPendingQuit() {
+  MSG quit;
+  while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
 int Toolkit::runMessageLoop() {
   MSG message{};
   for (;;) {

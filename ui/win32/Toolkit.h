@@ -29,6 +29,11 @@ class Toolkit {
 // keep it from the screen longer.
 void loadCommonControls();
 
+// Takes back a quit the palette's window posted as it went, so that an error box shown after it
+// is not closed by that quit before it is seen. For the program's last words only: the message
+// loop ends without it.
+void discardPendingQuit();
+
 // The standard error box: an error icon, an OK button, the program's name as its title.
 class ErrorBox final : public ErrorDialog {
  public:
