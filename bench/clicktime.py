@@ -36,6 +36,8 @@ def main():
     parser.add_argument("--clicks", type=int, default=50)
     parser.add_argument("--build", default=str(ROOT / "build" / "windows"))
     args = parser.parse_args()
+    if args.rounds < 1 or args.clicks < 1:
+        parser.error("--rounds and --clicks must be at least 1")
     os.environ["ORBELLE_BUILD"] = str(Path(args.build).resolve())
     work = session.work_dir("clicktime")
     desk = session.desktop()

@@ -285,6 +285,8 @@ def main():
     parser.add_argument("--actions", type=int, default=1000)
     parser.add_argument("--build", default=str(ROOT / "build" / "windows"))
     args = parser.parse_args()
+    if args.actions < 1:
+        parser.error("--actions must be at least 1")
     os.environ["ORBELLE_BUILD"] = str(Path(args.build).resolve())
     day = Day(session.work_dir("soak"), args.actions).start()
     try:
