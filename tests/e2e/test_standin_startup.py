@@ -93,7 +93,7 @@ class StandinStartupTest(unittest.TestCase):
         try:
             other_log = work / "second-log.jsonl"
             result = self.desk.run(host_exe(), ["--log", windows_path(other_log)], timeout=60)
-            self.assertEqual(result.returncode, 3)
+            self.assertEqual(result.returncode, 3, f"its output:\n{result.stdout}{result.stderr}")
             self.assertIn("already running", result.stderr)
             self.assertFalse(other_log.exists())
             self.assertEqual(len(self.desk.find_windows(HOST_TITLE)), 1)

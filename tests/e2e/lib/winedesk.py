@@ -44,6 +44,15 @@ def run_wine_quietly(args, env, timeout=120):
         return result.returncode, output.read().decode(errors="replace").strip()
 
 
+def wine_failed_to_start(result):
+    """Whether Wine itself gave up before the program's first instruction: it then exits with 1
+    and says why in a line of its own ("wine: could not ...", "wine: failed to ..."), which no
+    program of the project prints. A crash ("wine: Unhandled ...") is the program's own."""
+    return result.returncode == 1 and any(
+        line.startswith("wine: ") and not line.startswith("wine: Unhandled")
+        for line in result.stderr.splitlines())
+
+
 PREFIX_SETUP = "booted, fonts linked"  # the marker's text once every step below has run
 
 
@@ -241,6 +250,16 @@ class WineDesktop:
         return self.run_wine(args, timeout)
 
     def run_wine(self, args, timeout):
+        result = self._run_wine_once(args, timeout)
+        if wine_failed_to_start(result):
+            # Wine's own start-up failed before the program ran, so it did nothing: one more try,
+            # said in the test output so that the failure stays visible.
+            print(f"\n[winedesk] Wine did not start {args[0]} ({result.stderr.strip()}); "
+                  "trying once more", flush=True)
+            result = self._run_wine_once(args, timeout)
+        return result
+
+    def _run_wine_once(self, args, timeout):
         # Files, not pipes: Wine's helper processes inherit the handles and outlive the program.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             result = subprocess.run(["wine", *args], env=self.env, stdout=out, stderr=err,
