@@ -139,12 +139,7 @@ class WineDesktop:
             boot_prefix(self.prefix, self.env)
             if self.dpi != 96:
                 self._set_dpi(self.dpi)
-            # Kept up between programs. A server still running for this prefix (one that a
-            # program run just before has not yet let go) makes this exit with 2: that one
-            # serves as well, and a new one starts with the next program if it has gone.
-            persist = subprocess.run(["wineserver", "-p"], env=self.env, timeout=60)
-            if persist.returncode not in (0, 2):
-                raise DesktopError(f"wineserver -p failed with {persist.returncode}")
+            self._start_lasting_server()
         except BaseException:
             self.__exit__(None, None, None)
             raise
@@ -172,6 +167,19 @@ class WineDesktop:
             log.close()
         self._logs.clear()
         return False
+
+    def _start_lasting_server(self):
+        """A wineserver that stays up between programs. One still running for this prefix (left
+        by a program run just before) makes `wineserver -p` exit with 2 and stays as it was: it
+        would end three seconds after its last program, maybe just as a test starts the next
+        one. Let it end first, then start the lasting one."""
+        persist = subprocess.run(["wineserver", "-p"], env=self.env, timeout=60)
+        if persist.returncode == 2:
+            subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
+            persist = subprocess.run(["wineserver", "-p"], env=self.env, timeout=60)
+        if persist.returncode != 0:
+            raise DesktopError(f"wineserver -p failed with {persist.returncode}: another program "
+                               f"of the prefix {self.prefix} may still be running")
 
     def _start_display(self):
         if self.display == "existing":
@@ -221,7 +229,7 @@ class WineDesktop:
             process.stop()
         self._processes.clear()
         self._set_dpi(dpi)
-        subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=60)
+        self._start_lasting_server()
         self.dpi = dpi
 
     # -- programs --------------------------------------------------------------------------
