@@ -78,6 +78,14 @@ class CloseDuringWaitTest(unittest.TestCase):
         print(f"\n  {what}: exit code 0 {ended_at - gone_at:.2f} s after the window went, "
               f"{ended_at - sent_at:.2f} s after the close was sent", flush=True)
 
+    def test_wm_close_of_a_palette_that_waits_for_nothing(self):
+        # The yardstick of the times printed by the other tests: under Wine on a display without
+        # a window manager, hiding a window as it is destroyed waits up to two seconds for a
+        # manager to confirm it, whether or not an action was waiting.
+        scene = Scenario(self, "close-idle")
+        scene.start([], "# nobody answers\n")
+        self.assert_closed_cleanly(scene, close_by_wm_close, "WM_CLOSE, no action waiting")
+
     def test_wm_close_during_a_nested_selection_wait_ends_both_waits(self):
         scene = self.start_block_wait("close-nested-wait", nested=True)
         self.assert_closed_cleanly(scene, close_by_wm_close, "WM_CLOSE in a nested wait")
