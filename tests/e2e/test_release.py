@@ -14,6 +14,7 @@ import zlib
 from lib import session
 from lib.palette import Palette
 from lib.standin import start_host
+from lib.winedesk import stop_together
 
 SW_STRING = "^C-VIEW SWISO ZOOM E\r"
 TIMEOUT = 60
@@ -62,7 +63,7 @@ class ReleaseTest(unittest.TestCase):
         host = start_host(session.desktop(), session.work_dir("release-host"))
         self.addCleanup(host.stop)
         palette = Palette(folder, exe=folder / "orbelle.exe").start(TIMEOUT)
-        self.addCleanup(palette.stop)
+        self.addCleanup(stop_together, [palette.process, host.process])
         before = host.log.last_seq()
         palette.click("SW")
         host.log.wait_for("command", after=before, event="received", text=SW_STRING,

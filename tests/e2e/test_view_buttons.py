@@ -5,7 +5,7 @@ import unittest
 from lib import session
 from lib.palette import CONTROLS, Palette
 from lib.standin import HOST_TITLE, start_host
-from lib.winedesk import wait_until
+from lib.winedesk import stop_together, wait_until
 
 VIEW_STRINGS = {
     "SW": "^C-VIEW SWISO ZOOM E\r",
@@ -20,7 +20,7 @@ class ViewButtonsTest(unittest.TestCase):
         self.host = start_host(session.desktop(), folder, **host_options)
         self.addCleanup(self.host.stop)
         self.palette = Palette(folder).start()
-        self.addCleanup(self.palette.stop)
+        self.addCleanup(stop_together, [self.palette.process, self.host.process])
         return folder
 
     def click_and_wait_for_release(self, control):

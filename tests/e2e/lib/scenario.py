@@ -14,6 +14,7 @@ import json
 from lib import session
 from lib.palette import Palette
 from lib.standin import load_drawing, start_host, windows_path
+from lib.winedesk import stop_together
 
 # The TOP button's view string. Text actions send no command string of their own, so a script
 # takes it as its cue to save the drawing once an action has ended: its "^C^C" and the change
@@ -88,7 +89,7 @@ class Scenario:
         self.host = start_host(desk, self.work, drawing=drawing, script=script)
         self.test.addCleanup(self.host.stop)
         self.palette = Palette(self.work, desk).start(debug_output=debug_output)
-        self.test.addCleanup(self.palette.stop)
+        self.test.addCleanup(stop_together, [self.palette.process, self.host.process])
         self.test.assertEqual(self.host.log.live(), 0, "the host holds objects before any click")
         return self
 
