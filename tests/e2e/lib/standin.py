@@ -12,6 +12,7 @@ references; plus the small COM client the host's own tests drive it with.
 import json
 import queue
 import subprocess
+import tempfile
 import threading
 from pathlib import Path
 
@@ -192,9 +193,12 @@ class Client:
 
     def __init__(self, desk):
         from lib.session import exe
+        # Its error output goes to a file, not a pipe (Wine's helpers inherit the handle and
+        # outlive the program), and is shown if the client ends while an answer is awaited.
+        self._errors = tempfile.TemporaryFile()
         self._process = subprocess.Popen(
             ["wine", str(exe("standin_client.exe"))], env=desk.env, stdin=subprocess.PIPE,
-            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, start_new_session=True)
+            stdout=subprocess.PIPE, stderr=self._errors, start_new_session=True)
         self._answers = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
 
@@ -214,8 +218,17 @@ class Client:
         except queue.Empty:
             raise TimeoutError(f"the COM client gave no answer in {timeout} s") from None
         if text is None:
-            raise RuntimeError("the COM client ended")
+            raise RuntimeError(f"the COM client ended ({self._ending()})")
         return json.loads(text)
+
+    def _ending(self):
+        try:
+            code = self._process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            code = "still running"
+        self._errors.seek(0)
+        errors = self._errors.read().decode("utf-8", errors="replace").strip()
+        return f"exit code {code}; its error output: {errors or 'none'}"
 
     def call(self, line, timeout=60):
         """Runs one operation and returns its answer ({"ok": ..., "result": ...})."""
@@ -237,3 +250,4 @@ class Client:
             except (OSError, subprocess.TimeoutExpired):
                 self._process.kill()
                 self._process.wait(timeout=timeout)
+        self._errors.close()
