@@ -1,7 +1,7 @@
 #include "host/FailureLog.h"
 
+#include "base/Exceptions.h"
 #include "host/HostError.h"
-#include "ui/ErrorDialog.h"
 
 namespace orbelle {
 
@@ -11,13 +11,20 @@ std::wstring describeFailure(std::exception_ptr failure) {
   } catch (const HostError& e) {
     return e.line();
   } catch (...) {
-    return ui::describeException(std::current_exception());
+    return base::describeException(std::current_exception());
   }
+}
+
+void FailureLog::against(std::wstring host) noexcept {
+  host_ = std::move(host);
 }
 
 void FailureLog::write(std::wstring_view why) noexcept {
   try {
-    desktop_.debugOutput(L"Orbelle: " + std::wstring(action_) + L": " + std::wstring(why));
+    std::wstring line = L"Orbelle: " + std::wstring(action_);
+    if (!host_.empty())
+      line += L" [" + host_ + L"]";
+    desktop_.debugOutput(line + L": " + std::wstring(why));
   } catch (...) {
     // The debug output is a courtesy; the action ends silently either way.
   }

@@ -22,6 +22,10 @@ class FailureLog {
   FailureLog(Desktop& desktop, std::wstring_view action) noexcept
       : desktop_(desktop), action_(action) {}
 
+  // From now on the lines name the host the action drives: "Orbelle: <action> [<host>]: ...".
+  // Only hosts found by their program ID are named; nanoCAD 5 is the one a line names none.
+  void against(std::wstring host) noexcept;
+
   // "Orbelle: <action>: <why>". Never raises: a line that cannot be written is dropped.
   void write(std::wstring_view why) noexcept;
   void write(std::exception_ptr failure) noexcept;
@@ -29,6 +33,7 @@ class FailureLog {
  private:
   Desktop& desktop_;
   std::wstring_view action_;
+  std::wstring host_;
 };
 
 }  // namespace orbelle

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "ui/Utf8.h"
+#include "base/Utf8.h"
 
 namespace orbelle {
 
@@ -32,7 +32,7 @@ std::wstring lineOf(std::int32_t status, const std::wstring& member,
 }  // namespace
 
 HostError::HostError(std::int32_t status, std::wstring member, std::wstring description)
-    : std::runtime_error(ui::wideToUtf8(lineOf(status, member, description))),
+    : std::runtime_error(base::wideToUtf8(lineOf(status, member, description))),
       status_(status),
       member_(std::move(member)),
       description_(std::move(description)) {}

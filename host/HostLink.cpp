@@ -1,5 +1,7 @@
 #include "host/HostLink.h"
 
+#include "host/RunningHosts.h"
+
 namespace orbelle {
 
 namespace {
@@ -18,15 +20,12 @@ void escapeUp(Desktop& desktop) {
 
 bool connectHost(HostEnvironment environment, HostRef<HostApplication>& host,
                  FailureLog* failures) noexcept {
-  // The window is the sign that the host is running; without it no COM creation is tried.
+  // The window is the sign that nanoCAD 5 is running; without it no COM creation is tried, and
+  // a later release, whose title nobody knows, is looked for among the running objects. With
+  // it, nanoCAD 5 alone is driven, even where a later release runs too.
   try {
-    if (environment.desktop.findTopLevelWindow(kHostWindowTitle) == 0) {
-      // The commonest reason a click does nothing: a host whose title carries more, such as
-      // a document name.
-      if (failures != nullptr)
-        failures->write(L"no window titled \"" + std::wstring(kHostWindowTitle) + L"\"");
-      return false;
-    }
+    if (environment.desktop.findTopLevelWindow(kHostWindowTitle) == 0)
+      return attachRunningHost(environment.connector, host, failures);
   } catch (...) {
     if (failures != nullptr)
       failures->write(std::current_exception());

@@ -18,8 +18,9 @@ enum class EscapeVariant {
 };
 
 // Fills `host` when a window titled exactly "nanoCAD 5" exists and the application object can
-// be created; true when `host` then holds one. Without the window `host` is left as it was.
-// When no host was reached, says why in `failures` if given.
+// be created; true when `host` then holds one. Without the window, a later release running
+// under one of the host's program IDs is attached instead (attachRunningHost); without either
+// `host` is left as it was. When no host was reached, says why in `failures` if given.
 bool connectHost(HostEnvironment environment, HostRef<HostApplication>& host,
                  FailureLog* failures = nullptr) noexcept;
 

@@ -3,8 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "host/HostRelease.h"
 #include "host/OdaX_TLB.h"
 
 namespace orbelle {
@@ -18,6 +22,14 @@ inline constexpr Guid IID_InanoCADApplication{
 // InanoCADUtility
 inline constexpr Guid IID_InanoCADUtility{
     0x52D064C3, 0x27BE, 0x4B56, {0x9F, 0x11, 0xA7, 0x96, 0x3A, 0xE8, 0x35, 0x32}};
+
+// The same interfaces in releases 23.0 and 24.0 (which share every interface ID).
+inline constexpr Guid IID_InanoCADApplication_23{
+    0x131B04FD, 0x1ABF, 0x4105, {0xA8, 0x09, 0x71, 0x37, 0x89, 0x25, 0x63, 0x53}};
+inline constexpr Guid IID_InanoCADUtility_23{
+    0xAE21AEC0, 0xF2BF, 0x4419, {0xB4, 0x55, 0x9E, 0x13, 0xA5, 0x8C, 0xE4, 0x5B}};
+inline constexpr Guid IID_InanoCADState_23{
+    0xA5FC1C8A, 0x5FC6, 0x4901, {0x9C, 0x52, 0x57, 0x93, 0xCC, 0x4F, 0xDA, 0x1D}};
 
 // The exact title of the host's main window: the sign that the host is running.
 inline constexpr wchar_t kHostWindowTitle[] = L"nanoCAD 5";
@@ -58,12 +70,35 @@ class HostApplication {
   virtual std::uint32_t mainWindowHandle() = 0;
 };
 
-// Creates the host's application object: CoApplication, in-process or local server, queried
-// for InanoCADApplication. Throws HostError when creation or the query fails.
+// An application object a running host registered as running (in the Running Object Table),
+// not yet queried for any release's interface.
+class RunningHost {
+ public:
+  virtual ~RunningHost() = default;
+  // QueryInterface for `iid`: false when the object lacks it; throws HostError on any other
+  // failure (a host that died, for instance).
+  virtual bool answers(const Guid& iid) = 0;
+  // The application queried as `release` qualifies it; every object reached from it is queried
+  // for that release's IDs. Throws HostError when the query fails.
+  virtual HostRef<HostApplication> drive(const HostRelease& release) = 0;
+};
+
+// The ways to the host's application object. Throws HostError when a call fails.
 class HostConnector {
  public:
   virtual ~HostConnector() = default;
+  // CoApplication, in-process or local server, queried for InanoCADApplication.
   virtual HostRef<HostApplication> createApplication() = 0;
+  // The names of the registered program IDs (keys of HKEY_CLASSES_ROOT) that begin with
+  // `prefix`, in any case. A connector that knows only nanoCAD 5 finds none.
+  virtual std::vector<std::wstring> registeredProgramIds(std::wstring_view /*prefix*/) {
+    return {};
+  }
+  // The class a program ID names (CLSIDFromProgID); nothing when it names none.
+  virtual std::optional<Guid> classOfProgramId(const std::wstring& /*programId*/) { return {}; }
+  // The object registered as running for the class (GetActiveObject), which never starts a
+  // program; null when none runs.
+  virtual HostRef<RunningHost> runningObject(const Guid& /*classId*/) { return nullptr; }
 };
 
 }  // namespace orbelle

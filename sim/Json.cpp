@@ -4,16 +4,16 @@
 #include <cmath>
 #include <cstdint>
 
-#include "ui/Utf8.h"
+#include "base/Utf8.h"
 
 namespace orbelle::sim {
 
 std::string toUtf8(std::wstring_view text) {
-  return ui::wideToUtf8(text);
+  return base::wideToUtf8(text);
 }
 
 std::wstring fromUtf8(std::string_view text) {
-  return ui::utf8ToWide(text);
+  return base::utf8ToWide(text);
 }
 
 namespace json {
@@ -281,7 +281,7 @@ class Parser {
           } else if (code >= 0xD800 && code < 0xE000) {
             code = 0xFFFD;
           }
-          ui::appendUtf8(out, code);
+          base::appendUtf8(out, code);
           break;
         }
         default:

@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "ui/Utf8.h"
+#include "base/Utf8.h"
 
 namespace orbelle::ui {
 
@@ -91,7 +91,7 @@ Theme parseTheme(std::string_view text) {
         fail(lineNumber, "\"name\" is given twice");
       if (value.empty())
         fail(lineNumber, "the theme's name is empty");
-      theme.name = utf8ToWide(value);
+      theme.name = base::utf8ToWide(value);
       haveName = true;
       continue;
     }

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/TForm89.h"
+#include "base/Exceptions.h"
 #include "app/win32/IniProfileStore.h"
 #include "app/win32/Win32ScreenMetrics.h"
 #include "host/win32/ComHostConnector.h"
@@ -44,7 +45,7 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   } catch (...) {
     // The palette may already have been on the screen: its window, gone, posted the quit.
     ui::win32::discardPendingQuit();
-    errors.showError(ui::describeException(std::current_exception()));
+    errors.showError(base::describeException(std::current_exception()));
     return 1;
   }
 }

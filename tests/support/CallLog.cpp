@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <map>
 
-#include "ui/Utf8.h"
+#include "base/Utf8.h"
 
 namespace orbelle::fake {
 
@@ -78,7 +78,7 @@ std::string printable(std::wstring_view text) {
       std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(c));
       out += escaped;
     } else {
-      ui::appendUtf8(out, c);
+      base::appendUtf8(out, c);
     }
   }
   return out;

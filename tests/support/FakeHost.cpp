@@ -1,5 +1,6 @@
 #include "tests/support/FakeHost.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace orbelle::fake {
@@ -343,6 +344,67 @@ bool FakeHost::nextIdle() {
     return true;
   const std::size_t poll = polls_++;
   return idleAnswers[poll < idleAnswers.size() ? poll : idleAnswers.size() - 1];
+}
+
+namespace {
+
+class RunningRef : public RunningHost, Counted {
+ public:
+  RunningRef(FakeHost& host, FakeConnector& connector, std::wstring classId)
+      : Counted(host), connector_(connector), classId_(std::move(classId)) {}
+
+  bool answers(const Guid& iid) override {
+    connector_.lookups.push_back(L"answers " + classId_ + L" " + toRegistryString(iid));
+    const FakeRunning& running = connector_.running.at(classId_);
+    if (running.failure != 0)
+      throw HostError(running.failure, L"QueryInterface(InanoCADApplication)");
+    return std::ranges::find(running.answers, iid) != running.answers.end();
+  }
+  HostRef<HostApplication> drive(const HostRelease& release) override {
+    connector_.lookups.push_back(L"drive " + classId_ + L" " + std::wstring(release.name));
+    return host_.createApplication();
+  }
+
+ private:
+  FakeConnector& connector_;
+  std::wstring classId_;
+};
+
+}  // namespace
+
+void FakeConnector::runs(const std::wstring& programId, const Guid& classId,
+                         std::vector<Guid> answers) {
+  programIds.push_back(programId);
+  classes[programId] = classId;
+  running[toRegistryString(classId)] = {std::move(answers), 0};
+}
+
+std::vector<std::wstring> FakeConnector::registeredProgramIds(std::wstring_view prefix) {
+  lookups.push_back(L"programIds " + std::wstring(prefix));
+  // As the registry answers: names that begin with the prefix, in any case.
+  const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; };
+  std::vector<std::wstring> found;
+  for (const std::wstring& name : programIds) {
+    if (name.size() >= prefix.size() &&
+        std::ranges::equal(std::wstring_view(name).substr(0, prefix.size()), prefix, {}, lower,
+                           lower))
+      found.push_back(name);
+  }
+  return found;
+}
+
+std::optional<Guid> FakeConnector::classOfProgramId(const std::wstring& programId) {
+  lookups.push_back(L"class " + programId);
+  const auto found = classes.find(programId);
+  return found == classes.end() ? std::nullopt : std::optional<Guid>(found->second);
+}
+
+HostRef<RunningHost> FakeConnector::runningObject(const Guid& classId) {
+  const std::wstring name = toRegistryString(classId);
+  lookups.push_back(L"running " + name);
+  if (!running.contains(name))
+    return nullptr;
+  return std::make_unique<RunningRef>(host_, *this, name);
 }
 
 HostRef<HostApplication> FakeConnector::createApplication() {

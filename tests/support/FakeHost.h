@@ -103,7 +103,16 @@ class FakeHost {
   int live_ = 0;
 };
 
-// Creates the fake host's application object, as the COM class creation would.
+// An application object registered as running: the interface IDs it answers, or the status
+// every query of it fails with (a host that died without withdrawing it).
+struct FakeRunning {
+  std::vector<Guid> answers;
+  std::int32_t failure = 0;
+};
+
+// Creates the fake host's application object, as the COM class creation would, and finds the
+// ones registered as running. The search of the running objects is recorded in `lookups`, apart
+// from the shared log: it talks to no host until one is driven.
 class FakeConnector : public HostConnector {
  public:
   explicit FakeConnector(FakeHost& host) : host_(host) {}
@@ -111,7 +120,20 @@ class FakeConnector : public HostConnector {
   bool fails = false;           // the creation or the query answers an error status
   bool createsNothing = false;  // succeeds without an object
 
+  std::vector<std::wstring> programIds;         // registered, in the registry's order
+  std::map<std::wstring, Guid> classes;         // the class each program ID names
+  std::map<std::wstring, FakeRunning> running;  // by the class's registry spelling
+  // "programIds nanoCAD.Application", "class NAME", "running {CLASS}", "answers {CLASS} {IID}",
+  // "drive {CLASS} RELEASE", in order.
+  std::vector<std::wstring> lookups;
+
+  // Registers `programId` for `classId`, and a running application answering `answers`.
+  void runs(const std::wstring& programId, const Guid& classId, std::vector<Guid> answers);
+
   HostRef<HostApplication> createApplication() override;
+  std::vector<std::wstring> registeredProgramIds(std::wstring_view prefix) override;
+  std::optional<Guid> classOfProgramId(const std::wstring& programId) override;
+  HostRef<RunningHost> runningObject(const Guid& classId) override;
 
  private:
   FakeHost& host_;

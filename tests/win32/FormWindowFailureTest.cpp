@@ -15,7 +15,7 @@
 
 #include "ui/Form.h"
 #include "ui/ThemeManager.h"
-#include "ui/Utf8.h"
+#include "base/Utf8.h"
 #include "ui/win32/FormWindow.h"
 #include "ui/win32/Toolkit.h"
 
@@ -206,7 +206,7 @@ TEST_F(FormWindowFailureTest, EachWindowRefusedLeavesNoWindowBehind) {
   const std::vector<std::wstring> classes = creations.classes;
   ASSERT_GE(classes.size(), 2u) << "the form and the hint";
   for (std::size_t i = 0; i < classes.size(); ++i) {
-    SCOPED_TRACE("window " + std::to_string(i + 1) + " of class " + wideToUtf8(classes[i]));
+    SCOPED_TRACE("window " + std::to_string(i + 1) + " of class " + base::wideToUtf8(classes[i]));
     creations = {static_cast<int>(i) + 1, {}};
     errors_.shown = 0;
     if (classes[i].starts_with(L"Orbelle")) {

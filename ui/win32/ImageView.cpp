@@ -4,7 +4,7 @@
 #include "ui/Layout.h"
 #include "ui/Png.h"
 #include "ui/Resample.h"
-#include "ui/Utf8.h"
+#include "base/Utf8.h"
 #include "ui/win32/ControlViews.h"
 #include "ui/win32/Resources.h"
 
@@ -16,7 +16,7 @@ ImageView::ImageView(Image& image) : ControlView(image) {
   try {
     source_ = decodePng(file);
   } catch (const PngError& e) {
-    throw std::runtime_error("the picture resource of " + wideToUtf8(image.name()) +
+    throw std::runtime_error("the picture resource of " + base::wideToUtf8(image.name()) +
                              " cannot be shown: " + e.what());
   }
 }

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "ui/Utf8.h"
+#include "base/Utf8.h"
 
 namespace orbelle::ui::win32 {
 
@@ -34,7 +34,7 @@ std::span<const std::uint8_t> resourceBytes(const wchar_t* name, const wchar_t* 
   HRSRC resource = ::FindResourceW(module, name, type);
   if (resource == nullptr)
     throw std::runtime_error("the executable holds no resource named " +
-                             (IS_INTRESOURCE(name) ? std::string("#") : wideToUtf8(name)));
+                             (IS_INTRESOURCE(name) ? std::string("#") : base::wideToUtf8(name)));
   return bytesOf(module, resource);
 }
 

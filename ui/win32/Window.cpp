@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/Exceptions.h"
 #include "ui/win32/Resources.h"
 
 namespace orbelle::ui::win32 {
@@ -68,7 +69,7 @@ void Window::reportError(std::exception_ptr error) noexcept {
     return;
   showing = true;
   try {
-    errors_.showError(describeException(error));
+    errors_.showError(base::describeException(error));
   } catch (...) {
   }
   showing = false;

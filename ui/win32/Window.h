@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <exception>
+
 #include "ui/ErrorDialog.h"
 
 namespace orbelle::ui::win32 {

@@ -129,12 +129,5 @@ TEST_F(ThemeManagerTest, AMissingThemeShowsTheErrorDialogAndKeepsTheLook) {
   EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST(ErrorDialog, ExceptionsAreDescribedByTheirUtf8Message) {
-  EXPECT_EQ(describeException(
-                std::make_exception_ptr(std::runtime_error("C:\\p\\orbelle.ini に書き込めません"))),
-            L"C:\\p\\orbelle.ini に書き込めません");
-  EXPECT_EQ(describeException(std::make_exception_ptr(42)), L"An unknown error occurred.");
-}
-
 }  // namespace
 }  // namespace orbelle::ui

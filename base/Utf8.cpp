@@ -1,6 +1,6 @@
-#include "ui/Utf8.h"
+#include "base/Utf8.h"
 
-namespace orbelle::ui {
+namespace orbelle::base {
 
 namespace {
 
@@ -95,4 +95,4 @@ std::string wideToUtf8(std::wstring_view text) {
   return out;
 }
 
-}  // namespace orbelle::ui
+}  // namespace orbelle::base

@@ -1,8 +1,8 @@
-#include "ui/ErrorDialog.h"
+#include "base/Exceptions.h"
 
-#include "ui/Utf8.h"
+#include "base/Utf8.h"
 
-namespace orbelle::ui {
+namespace orbelle::base {
 
 std::wstring describeException(std::exception_ptr error) {
   try {
@@ -14,4 +14,4 @@ std::wstring describeException(std::exception_ptr error) {
   }
 }
 
-}  // namespace orbelle::ui
+}  // namespace orbelle::base

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "ui/Utf8.h"
+#include <stdexcept>
 
-namespace orbelle::ui {
+#include "base/Exceptions.h"
+#include "base/Utf8.h"
+
+namespace orbelle::base {
 namespace {
 
 TEST(Utf8, WellFormedTextConvertsIncludingCharactersBeyondTheBasicPlane) {
@@ -31,5 +34,12 @@ TEST(Utf8, MalformedBytesBecomeReplacementCharacters) {
   EXPECT_EQ(utf8ToWide("\xF4\x90\x80\x80"), L"\uFFFD");  // past U+10FFFF
 }
 
+TEST(Exceptions, ExceptionsAreDescribedByTheirUtf8Message) {
+  EXPECT_EQ(describeException(
+                std::make_exception_ptr(std::runtime_error("C:\\p\\orbelle.ini に書き込めません"))),
+            L"C:\\p\\orbelle.ini に書き込めません");
+  EXPECT_EQ(describeException(std::make_exception_ptr(42)), L"An unknown error occurred.");
+}
+
 }  // namespace
-}  // namespace orbelle::ui
+}  // namespace orbelle::base
