@@ -1,13 +1,61 @@
 #include "host/win32/ComHostConnector.h"
 
 #include <objbase.h>
+#include <oleauto.h>
 #include <windows.h>
 
+#include <utility>
+
 #include "host/win32/ComHostObjects.h"
-#include "host/win32/ComRef.h"
 #include "host/win32/ComStatus.h"
 
 namespace orbelle::win32 {
+
+namespace {
+
+class ComRunningHost final : public RunningHost {
+ public:
+  explicit ComRunningHost(ComRef<IUnknown> object) : object_(std::move(object)) {}
+
+  bool answers(const Guid& iid) override {
+    HRESULT status = S_OK;
+    static_cast<void>(object_.query<IUnknown>(toGuid(iid), &status));
+    if (status == E_NOINTERFACE)
+      return false;
+    throwIfFailed(status, L"QueryInterface(InanoCADApplication)");
+    return true;
+  }
+
+  HostRef<HostApplication> drive(const HostRelease& release) override {
+    return wrapApplication(object_.require<IDispatch>(toGuid(release.application),
+                                                      L"QueryInterface(InanoCADApplication)"),
+                           release);
+  }
+
+ private:
+  ComRef<IUnknown> object_;
+};
+
+// An open registry key, closed when the owner goes.
+class RegistryKey {
+ public:
+  explicit RegistryKey(HKEY key) : key_(key) {}
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  ~RegistryKey() { ::RegCloseKey(key_); }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_;
+};
+
+bool beginsWith(std::wstring_view name, std::wstring_view prefix) {
+  return name.size() >= prefix.size() &&
+         ::CompareStringOrdinal(name.data(), static_cast<int>(prefix.size()), prefix.data(),
+                                static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
 
 HostRef<HostApplication> ComHostConnector::createApplication() {
   ComRef<IUnknown> created;
@@ -16,7 +64,61 @@ HostRef<HostApplication> ComHostConnector::createApplication() {
                                    created.putVoid()),
                 L"CoCreateInstance(CoApplication)");
   return wrapApplication(created.require<IDispatch>(toGuid(IID_InanoCADApplication),
-                                                    L"QueryInterface(InanoCADApplication)"));
+                                                    L"QueryInterface(InanoCADApplication)"),
+                         kNanoCad5);
+}
+
+// HKEY_CLASSES_ROOT has no lookup by prefix: its keys are read one by one, each name compared
+// and dropped at once. A key name is at most 255 characters.
+std::vector<std::wstring> ComHostConnector::registeredProgramIds(std::wstring_view prefix) {
+  HKEY opened = nullptr;
+  if (const LSTATUS s =
+          ::RegOpenKeyExW(HKEY_CLASSES_ROOT, nullptr, 0, KEY_ENUMERATE_SUB_KEYS, &opened);
+      s != ERROR_SUCCESS) {
+    throwStatus(HRESULT_FROM_WIN32(s), L"RegOpenKeyEx(HKEY_CLASSES_ROOT)");
+  }
+  const RegistryKey classes(opened);
+  std::vector<std::wstring> found;
+  wchar_t name[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = static_cast<DWORD>(std::size(name));
+    const LSTATUS s =
+        ::RegEnumKeyExW(classes.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (s == ERROR_NO_MORE_ITEMS)
+      break;
+    if (s == ERROR_MORE_DATA)
+      continue;  // longer than a key name may be: no program ID of the host's
+    if (s != ERROR_SUCCESS)
+      throwStatus(HRESULT_FROM_WIN32(s), L"RegEnumKeyEx(HKEY_CLASSES_ROOT)");
+    if (beginsWith({name, length}, prefix))
+      found.emplace_back(name, length);
+  }
+  return found;
+}
+
+std::optional<Guid> ComHostConnector::classOfProgramId(const std::wstring& programId) {
+  CLSID classId{};
+  const HRESULT status = ::CLSIDFromProgID(programId.c_str(), &classId);
+  if (status == CO_E_CLASSSTRING || status == REGDB_E_CLASSNOTREG || status == REGDB_E_READREGDB ||
+      status == REGDB_E_KEYMISSING)
+    return std::nullopt;
+  throwIfFailed(status, L"CLSIDFromProgID");
+  return fromGuid(classId);
+}
+
+HostRef<RunningHost> ComHostConnector::runningObject(const Guid& classId) {
+  ComRef<IUnknown> object;
+  const HRESULT status = ::GetActiveObject(toGuid(classId), nullptr, object.put());
+  if (status == MK_E_UNAVAILABLE)
+    return nullptr;
+  throwIfFailed(status, L"GetActiveObject");
+  if (!object)
+    return nullptr;
+  return wrapRunning(std::move(object));
+}
+
+HostRef<RunningHost> wrapRunning(ComRef<IUnknown> object) {
+  return std::make_unique<ComRunningHost>(std::move(object));
 }
 
 }  // namespace orbelle::win32

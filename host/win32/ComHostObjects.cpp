@@ -27,8 +27,10 @@ std::int32_t wholeNumberMember(LateBound& object, std::wstring_view member) {
 
 // Kept as received. Answers by reference arrive already taken as their values (the call helper
 // and GetEntity free what the proxy allocated); a reference left in one is copied out here.
-HostRef<HostValue> valueOf(const Variant& received, std::wstring_view member) {
-  return std::make_unique<ComValue>(Variant::dereferenced(received.get()), std::wstring(member));
+HostRef<HostValue> valueOf(const Variant& received, std::wstring_view member,
+                           const HostRelease& release) {
+  return std::make_unique<ComValue>(Variant::dereferenced(received.get()), std::wstring(member),
+                                    release);
 }
 
 // Points go back exactly as the host gave them.
@@ -47,19 +49,23 @@ ComRef<IDispatch> queried(const ComRef<IDispatch>& object, const Guid& iid,
 class ComEntity;
 class ComText;
 
-// What every dispatch object of the drawing answers: queries for the drawing interfaces.
+// What every dispatch object of the drawing answers: queries for the drawing interfaces of the
+// release it came from.
 template <class Interface>
 class ComObjectBase : public Interface {
  public:
-  explicit ComObjectBase(ComRef<IDispatch> object) : object_(std::move(object)) {}
+  ComObjectBase(ComRef<IDispatch> object, const HostRelease& release)
+      : object_(std::move(object)), release_(release) {}
   HostRef<HostEntity> queryEntity() override;
   HostRef<HostText> queryText() override;
 
  protected:
   LateBound& object() { return object_; }
+  const HostRelease& release() const { return release_; }
 
  private:
   LateBound object_;
+  const HostRelease& release_;
 };
 
 class ComObject final : public ComObjectBase<HostObject> {
@@ -72,12 +78,13 @@ class ComEntityBase : public ComObjectBase<Interface> {
  public:
   using ComObjectBase<Interface>::ComObjectBase;
   using ComObjectBase<Interface>::object;
+  using ComObjectBase<Interface>::release;
 
   std::wstring objectName() override {
     return readText(answerOf(object().call(L"ObjectName").get()), L"ObjectName");
   }
   HostRef<HostObject> copy() override {
-    return std::make_unique<ComObject>(objectMember(object(), L"Copy"));
+    return std::make_unique<ComObject>(objectMember(object(), L"Copy"), release());
   }
   void rotate3D(const HostValue& point1, const HostValue& point2, double radians) override {
     const Variant angle(radians);
@@ -105,28 +112,29 @@ class ComText final : public ComEntityBase<HostText> {
   double obliqueAngle() override { return numberMember(object(), L"ObliqueAngle"); }
   void setObliqueAngle(double radians) override { object().put(L"ObliqueAngle", Variant(radians)); }
   HostRef<HostValue> insertionPoint() override {
-    return valueOf(object().call(L"InsertionPoint"), L"InsertionPoint");
+    return valueOf(object().call(L"InsertionPoint"), L"InsertionPoint", release());
   }
   HostRef<HostValue> textAlignmentPoint() override {
-    return valueOf(object().call(L"TextAlignmentPoint"), L"TextAlignmentPoint");
+    return valueOf(object().call(L"TextAlignmentPoint"), L"TextAlignmentPoint", release());
   }
 };
 
 template <class Interface>
 HostRef<HostEntity> ComObjectBase<Interface>::queryEntity() {
   return std::make_unique<ComEntity>(
-      queried(object_.object(), IID_IAcadEntity, L"QueryInterface(IAcadEntity)"));
+      queried(object_.object(), release_.entity, L"QueryInterface(IAcadEntity)"), release_);
 }
 
 template <class Interface>
 HostRef<HostText> ComObjectBase<Interface>::queryText() {
   return std::make_unique<ComText>(
-      queried(object_.object(), IID_IAcadText, L"QueryInterface(IAcadText)"));
+      queried(object_.object(), release_.text, L"QueryInterface(IAcadText)"), release_);
 }
 
 class ComSelection final : public HostSelection {
  public:
-  explicit ComSelection(ComRef<IDispatch> selection) : selection_(std::move(selection)) {}
+  ComSelection(ComRef<IDispatch> selection, const HostRelease& release)
+      : selection_(std::move(selection)), release_(release) {}
 
   std::int32_t count() override { return wholeNumberMember(selection_, L"Count"); }
   HostRef<HostEntity> item(std::int32_t index) override {
@@ -134,7 +142,7 @@ class ComSelection final : public HostSelection {
     const ComRef<IDispatch> item =
         dispatchOf(selection_.call(L"Item", inArgument(position)).get(), L"Item");
     return std::make_unique<ComEntity>(
-        queried(item, IID_IAcadEntity, L"QueryInterface(IAcadEntity)"));
+        queried(item, release_.entity, L"QueryInterface(IAcadEntity)"), release_);
   }
   void clear() override { selection_.call(L"Clear"); }
   void selectOnScreen() override {
@@ -145,6 +153,7 @@ class ComSelection final : public HostSelection {
 
  private:
   LateBound selection_;
+  const HostRelease& release_;
 };
 
 class ComState final : public HostState {
@@ -160,19 +169,22 @@ class ComState final : public HostState {
 
 class ComStateLink final : public HostStateLink {
  public:
-  explicit ComStateLink(ComRef<IDispatch> link) : link_(std::move(link)) {}
+  ComStateLink(ComRef<IDispatch> link, const HostRelease& release)
+      : link_(std::move(link)), release_(release) {}
   HostRef<HostState> getState() override {
     return std::make_unique<ComState>(
-        queried(objectMember(link_, L"GetState"), IID_IAcadState, L"QueryInterface(IAcadState)"));
+        queried(objectMember(link_, L"GetState"), release_.state, L"QueryInterface(IAcadState)"));
   }
 
  private:
   LateBound link_;
+  const HostRelease& release_;
 };
 
 class ComInput final : public HostInput {
  public:
-  explicit ComInput(ComRef<IDispatch> utility) : utility_(std::move(utility)) {}
+  ComInput(ComRef<IDispatch> utility, const HostRelease& release)
+      : utility_(std::move(utility)), release_(release) {}
 
   void prompt(const std::wstring& message) override {
     const Variant text(message);
@@ -182,7 +194,8 @@ class ComInput final : public HostInput {
     const Variant missing = Variant::missing();
     const Variant text(prompt);
     const Variant& base = basePoint != nullptr ? hostPoint(*basePoint, L"GetPoint") : missing;
-    return valueOf(utility_.call(L"GetPoint", inArgument(base), inArgument(text)), L"GetPoint");
+    return valueOf(utility_.call(L"GetPoint", inArgument(base), inArgument(text)), L"GetPoint",
+                   release_);
   }
   double getReal(const std::wstring& prompt) override {
     const Variant text(prompt);
@@ -193,44 +206,48 @@ class ComInput final : public HostInput {
     Variant point;
     const Variant text(prompt);
     utility_.call(L"GetEntity", outArgument(object), outArgument(point), inArgument(text));
-    return {valueOf(Variant::received(std::move(object)), L"GetEntity"),
-            valueOf(Variant::received(std::move(point)), L"GetEntity")};
+    return {valueOf(Variant::received(std::move(object)), L"GetEntity", release_),
+            valueOf(Variant::received(std::move(point)), L"GetEntity", release_)};
   }
 
  private:
   LateBound utility_;
+  const HostRelease& release_;
 };
 
 class ComDocument final : public HostDocument {
  public:
-  explicit ComDocument(ComRef<IDispatch> document) : document_(std::move(document)) {}
+  ComDocument(ComRef<IDispatch> document, const HostRelease& release)
+      : document_(std::move(document)), release_(release) {}
 
   HostRef<HostSelection> selectionSet() override {
-    return std::make_unique<ComSelection>(objectMember(document_, L"ActiveSelectionSet"));
+    return std::make_unique<ComSelection>(objectMember(document_, L"ActiveSelectionSet"), release_);
   }
   HostRef<HostInput> utility() override {
-    return std::make_unique<ComInput>(queried(objectMember(document_, L"Utility"),
-                                              IID_InanoCADUtility,
-                                              L"QueryInterface(InanoCADUtility)"));
+    return std::make_unique<ComInput>(queried(objectMember(document_, L"Utility"), release_.utility,
+                                              L"QueryInterface(InanoCADUtility)"),
+                                      release_);
   }
   void sendCommand(const std::wstring& text) override {
     const Variant command(text);
     document_.call(L"SendCommand", inArgument(command));
   }
   HostRef<HostStateLink> application() override {
-    return std::make_unique<ComStateLink>(objectMember(document_, L"Application"));
+    return std::make_unique<ComStateLink>(objectMember(document_, L"Application"), release_);
   }
 
  private:
   LateBound document_;
+  const HostRelease& release_;
 };
 
 class ComApplication final : public HostApplication {
  public:
-  explicit ComApplication(ComRef<IDispatch> application) : application_(std::move(application)) {}
+  ComApplication(ComRef<IDispatch> application, const HostRelease& release)
+      : application_(std::move(application)), release_(release) {}
 
   HostRef<HostDocument> activeDocument() override {
-    return std::make_unique<ComDocument>(objectMember(application_, L"ActiveDocument"));
+    return std::make_unique<ComDocument>(objectMember(application_, L"ActiveDocument"), release_);
   }
   // Any 32- or 64-bit integer, signed or not; only the low 32 bits are a window handle.
   std::uint32_t mainWindowHandle() override {
@@ -239,6 +256,7 @@ class ComApplication final : public HostApplication {
 
  private:
   LateBound application_;
+  const HostRelease& release_;
 };
 
 }  // namespace
@@ -252,11 +270,12 @@ double ComValue::element(int index) const {
 }
 
 HostRef<HostObject> ComValue::asObject() const {
-  return std::make_unique<ComObject>(dispatchOf(value_.get(), member_));
+  return std::make_unique<ComObject>(dispatchOf(value_.get(), member_), release_);
 }
 
-HostRef<HostApplication> wrapApplication(ComRef<IDispatch> application) {
-  return std::make_unique<ComApplication>(std::move(application));
+HostRef<HostApplication> wrapApplication(ComRef<IDispatch> application,
+                                         const HostRelease& release) {
+  return std::make_unique<ComApplication>(std::move(application), release);
 }
 
 }  // namespace orbelle::win32

@@ -15,15 +15,17 @@
 
 namespace orbelle::win32 {
 
-// The application object, already queried for InanoCADApplication.
-HostRef<HostApplication> wrapApplication(ComRef<IDispatch> application);
+// The application object, already queried for the release's InanoCADApplication; every object
+// reached from it is queried for the release's interface IDs.
+HostRef<HostApplication> wrapApplication(ComRef<IDispatch> application, const HostRelease& release);
 
-// A host value as the host returned it (through VT_BYREF: what it referred to, copied), and
-// the member that returned it; what a point is when it goes back to the host.
+// A host value as the host returned it (through VT_BYREF: what it referred to, copied), the
+// member that returned it, and the release of the host that did; what a point is when it goes
+// back to the host.
 class ComValue final : public HostValue {
  public:
-  ComValue(Variant value, std::wstring member)
-      : value_(std::move(value)), member_(std::move(member)) {}
+  ComValue(Variant value, std::wstring member, const HostRelease& release)
+      : value_(std::move(value)), member_(std::move(member)), release_(release) {}
   bool isEmpty() const override;
   double element(int index) const override;
   HostRef<HostObject> asObject() const override;
@@ -32,6 +34,7 @@ class ComValue final : public HostValue {
  private:
   Variant value_;
   std::wstring member_;
+  const HostRelease& release_;
 };
 
 }  // namespace orbelle::win32

@@ -7,6 +7,7 @@
 #include "actions/Rotate3D.h"
 #include "actions/ViewPresets.h"
 #include "host/nanoCAD_TLB.h"
+#include "host/win32/ComHostConnector.h"
 #include "host/win32/ComHostObjects.h"
 #include "host/win32/ComStatus.h"
 #include "tests/support/CallLog.h"
@@ -30,8 +31,17 @@ FakeObject::Handler property(FakeServer& server, const wchar_t* member, const do
 
 }  // namespace
 
-CadWorld::CadWorld(CadScript cadScript) : script(std::move(cadScript)) {
-  desktop.windows[kHostWindowTitle] = static_cast<WindowHandle>(script.window);
+namespace {
+
+// The class the later release's program ID names: any class of the test's own.
+constexpr Guid kLaterClass{0x0DDBA11, 0x0001, 0x4ABC, {0x80, 0, 0, 0, 0, 0, 0, 0x24}};
+
+}  // namespace
+
+CadWorld::CadWorld(CadScript cadScript, const HostRelease& hostRelease)
+    : script(std::move(cadScript)), release(hostRelease) {
+  if (&release == &kNanoCad5)
+    desktop.windows[kHostWindowTitle] = static_cast<WindowHandle>(script.window);
   desktop.foregroundWindow = kOtherWindow;
   desktop.tick = 7'000'000;
   build();
@@ -42,7 +52,7 @@ void CadWorld::build() {
   const auto object = [&](const wchar_t* name) { return Variant::dispatch(&s.object(name)); };
 
   s.object(L"application")
-      .offers(toGuid(IID_InanoCADApplication))
+      .offers(toGuid(release.application))
       .on(L"ActiveDocument",
           [&s, object](const Invocation&) {
             return s.answer(L"ActiveDocument", object(L"document"));
@@ -65,13 +75,13 @@ void CadWorld::build() {
   s.object(L"state link").on(L"GetState", [&s, object](const Invocation&) {
     return s.answer(L"GetState", object(L"state"));
   });
-  s.object(L"state").offers(toGuid(IID_IAcadState)).on(L"IsQuiescent", [this](const Invocation&) {
+  s.object(L"state").offers(toGuid(release.state)).on(L"IsQuiescent", [this](const Invocation&) {
     const bool idle = script.idle.at(std::min(polls_++, script.idle.size() - 1));
     return server.answer(L"IsQuiescent", Variant::boolean(idle));
   });
 
   s.object(L"utility")
-      .offers(toGuid(IID_InanoCADUtility))
+      .offers(toGuid(release.utility))
       .on(L"Prompt", none)
       .on(L"GetPoint",
           [this](const Invocation&) {
@@ -97,12 +107,12 @@ void CadWorld::build() {
       .on(L"Clear", none)
       .on(L"SelectOnScreen", none);
   for (std::int32_t i = 0; i < script.count; ++i)
-    s.object(L"e" + std::to_wstring(i)).offers(toGuid(IID_IAcadEntity)).on(L"Rotate3D", none);
+    s.object(L"e" + std::to_wstring(i)).offers(toGuid(release.entity)).on(L"Rotate3D", none);
 
   // The picked text and its copy answer alike.
   for (const wchar_t* name : {L"text", L"copy"}) {
     FakeObject& text = s.object(name);
-    text.offers(toGuid(IID_IAcadEntity)).offers(toGuid(IID_IAcadText));
+    text.offers(toGuid(release.entity)).offers(toGuid(release.text));
     text.on(L"ObjectName",
             [this](const Invocation&) {
               return server.answer(L"ObjectName", Variant(std::wstring_view(script.className)));
@@ -129,7 +139,24 @@ void CadWorld::build() {
 }
 
 HostRef<HostApplication> CadWorld::Connector::createApplication() {
-  return wrapApplication(world_.server.share(world_.server.object(L"application")));
+  return wrapApplication(world_.server.share(world_.server.object(L"application")), kNanoCad5);
+}
+
+std::vector<std::wstring> CadWorld::Connector::registeredProgramIds(std::wstring_view) {
+  if (&world_.release == &kNanoCad5)
+    return {};
+  return {L"nanoCAD.Application", kProgramId};
+}
+
+std::optional<Guid> CadWorld::Connector::classOfProgramId(const std::wstring&) {
+  return kLaterClass;
+}
+
+HostRef<RunningHost> CadWorld::Connector::runningObject(const Guid& classId) {
+  if (!(classId == kLaterClass))
+    return nullptr;
+  ComRef<IDispatch> application = world_.server.share(world_.server.object(L"application"));
+  return wrapRunning(ComRef<IUnknown>::share(application.get()));
 }
 
 void CadWorld::run(Action action) {

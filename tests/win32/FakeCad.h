@@ -33,10 +33,14 @@ struct CadScript {
 };
 
 // A host, a desktop with its window, and a connector that hands out the host's application
-// object through the COM adapter: what an action needs to run over the Windows layer.
+// object through the COM adapter: what an action needs to run over the Windows layer. The host's
+// objects answer the interface IDs of `release`; nanoCAD 5 has its window, a later release runs
+// under the program ID kProgramId instead, found by the search of the running objects.
 class CadWorld {
  public:
-  explicit CadWorld(CadScript script = {});
+  static constexpr wchar_t kProgramId[] = L"nanoCAD.Application.24.0";
+
+  explicit CadWorld(CadScript script = {}, const HostRelease& release = kNanoCad5);
   CadWorld(const CadWorld&) = delete;
   CadWorld& operator=(const CadWorld&) = delete;
 
@@ -48,6 +52,7 @@ class CadWorld {
 
   FakeServer server;
   CadScript script;
+  const HostRelease& release;
   orbelle::fake::CallLog log;
   orbelle::fake::FakeDesktop desktop{log};
 
@@ -56,6 +61,9 @@ class CadWorld {
    public:
     explicit Connector(CadWorld& world) : world_(world) {}
     HostRef<HostApplication> createApplication() override;
+    std::vector<std::wstring> registeredProgramIds(std::wstring_view prefix) override;
+    std::optional<Guid> classOfProgramId(const std::wstring& programId) override;
+    HostRef<RunningHost> runningObject(const Guid& classId) override;
 
    private:
     CadWorld& world_;

@@ -40,6 +40,13 @@ TEST(IdentifiersTest, EveryIdIsTheContractsLiteral) {
       {"IAcadState", IID_IAcadState, L"{28FC575E-2B66-4754-82D9-4AC7671E443A}"},
       {"IAcadEntity", IID_IAcadEntity, L"{FFE64704-CEBD-4C88-A867-E7C821AFE488}"},
       {"IAcadText", IID_IAcadText, L"{9CD7E38D-0003-410D-B6DF-DE36FD190850}"},
+      // Releases 23.0 and 24.0, as their published type libraries give them.
+      {"InanoCADApplication 23", IID_InanoCADApplication_23,
+       L"{131B04FD-1ABF-4105-A809-713789256353}"},
+      {"InanoCADUtility 23", IID_InanoCADUtility_23, L"{AE21AEC0-F2BF-4419-B455-9E13A58CE45B}"},
+      {"InanoCADState 23", IID_InanoCADState_23, L"{A5FC1C8A-5FC6-4901-9C52-5793CC4FDA1D}"},
+      {"IAcadEntity 23", IID_IAcadEntity_23, L"{5C0548E8-75CD-4F22-AA54-61BA3D8C7E8D}"},
+      {"IAcadText 23", IID_IAcadText_23, L"{5750A4E3-B3CE-4A1C-A228-EB0C12EEDC5E}"},
   };
   for (const Pinned& id : pinned) {
     SCOPED_TRACE(id.name);
