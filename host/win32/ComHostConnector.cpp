@@ -68,30 +68,35 @@ HostRef<HostApplication> ComHostConnector::createApplication() {
                          kNanoCad5);
 }
 
-// HKEY_CLASSES_ROOT has no lookup by prefix: its keys are read one by one, each name compared
-// and dropped at once. A key name is at most 255 characters.
+// HKEY_CLASSES_ROOT is the per-user classes merged over the machine's, and it has no lookup by
+// prefix: the keys of both parts are read one by one (each part a plain key, which reads
+// faster than the merged view), each name compared and dropped at once. A name in both parts
+// is listed twice; the caller drops the second. A key name is at most 255 characters.
 std::vector<std::wstring> ComHostConnector::registeredProgramIds(std::wstring_view prefix) {
-  HKEY opened = nullptr;
-  if (const LSTATUS s =
-          ::RegOpenKeyExW(HKEY_CLASSES_ROOT, nullptr, 0, KEY_ENUMERATE_SUB_KEYS, &opened);
-      s != ERROR_SUCCESS) {
-    throwStatus(HRESULT_FROM_WIN32(s), L"RegOpenKeyEx(HKEY_CLASSES_ROOT)");
-  }
-  const RegistryKey classes(opened);
   std::vector<std::wstring> found;
-  wchar_t name[256];
-  for (DWORD index = 0;; ++index) {
-    DWORD length = static_cast<DWORD>(std::size(name));
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    HKEY opened = nullptr;
     const LSTATUS s =
-        ::RegEnumKeyExW(classes.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (s == ERROR_NO_MORE_ITEMS)
-      break;
-    if (s == ERROR_MORE_DATA)
-      continue;  // longer than a key name may be: no program ID of the host's
+        ::RegOpenKeyExW(root, L"Software\\Classes", 0, KEY_ENUMERATE_SUB_KEYS, &opened);
+    if (s == ERROR_FILE_NOT_FOUND)
+      continue;
     if (s != ERROR_SUCCESS)
-      throwStatus(HRESULT_FROM_WIN32(s), L"RegEnumKeyEx(HKEY_CLASSES_ROOT)");
-    if (beginsWith({name, length}, prefix))
-      found.emplace_back(name, length);
+      throwStatus(HRESULT_FROM_WIN32(s), L"RegOpenKeyEx(Software\\Classes)");
+    const RegistryKey classes(opened);
+    wchar_t name[256];
+    for (DWORD index = 0;; ++index) {
+      DWORD length = static_cast<DWORD>(std::size(name));
+      const LSTATUS e =
+          ::RegEnumKeyExW(classes.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+      if (e == ERROR_NO_MORE_ITEMS)
+        break;
+      if (e == ERROR_MORE_DATA)
+        continue;  // longer than a key name may be: no program ID of the host's
+      if (e != ERROR_SUCCESS)
+        throwStatus(HRESULT_FROM_WIN32(e), L"RegEnumKeyEx(Software\\Classes)");
+      if (beginsWith({name, length}, prefix))
+        found.emplace_back(name, length);
+    }
   }
   return found;
 }
