@@ -14,7 +14,7 @@ die() {
 BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest zlib1g-dev python3
   g++-mingw-w64-x86-64 libz-mingw-w64-dev mingw-w64-tools libwine-dev
   clang libclang-rt-14-dev)
-DESKTOP_PACKAGES=(wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk)
+DESKTOP_PACKAGES=(wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk openbox)
 
 # Installs the Debian packages that are missing, saying which.
 ensure_packages() {

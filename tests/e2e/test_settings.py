@@ -1,9 +1,10 @@
 """The settings file beside the palette, on a Wine desktop: where the palette opens, what it
 writes when closed, what it leaves alone, and the error box when the file cannot be written.
 
-Positions are the Win32 window's outer edges, read with wintool.exe: without a window manager
-Wine draws no frame, the X window is the client area alone, and its X position is the outer
-position plus the frame's left and top widths."""
+Positions are the Win32 window's outer edges, read with wintool.exe. Windows' frame is not what
+the screen shows: under the window manager (openbox) the frame on the screen is openbox's, and
+without one Wine draws none; Windows keeps the outer edges at the client area's corner less the
+widths of its own frame."""
 
 import configparser
 import unittest
@@ -103,7 +104,8 @@ class SettingsFileTest(unittest.TestCase):
         palette = self.open_palette("settings-first-run")
         self.assertFalse(palette.settings.exists())
         rect = self.assert_centred(palette)
-        # The client area that Windows reports is the X window: both tell of the same place.
+        # Where Windows has the client area is where X shows it: the window manager left the
+        # palette where the palette put itself.
         self.assertEqual(palette.geometry(), (rect.client_left, rect.client_top, *CLIENT_SIZE))
 
         moved = self.move(palette, 150, 90)
@@ -138,6 +140,10 @@ class SettingsFileTest(unittest.TestCase):
         self.assertIn("; kept by hand", palette.settings.read_text(encoding="latin-1"))
 
     def test_settings_left_past_the_right_edge_touches_it_and_a_negative_top_stays(self):
+        # On a display of its own without a window manager: openbox puts a window that placed
+        # itself partly above the screen back on it (down to its title bar), so only a bare
+        # display shows where the palette itself puts a negative top, and what it saves.
+        self.enterContext(session.bare_desktop())
         palette = self.open_palette("settings-right-edge", "[Form]\nLeft=5000\nTop=-30\n")
         screen_width, _ = palette.desk.screen_size()
         rect = outer_of(TITLE)
@@ -254,8 +260,8 @@ class SettingsFileTest(unittest.TestCase):
         palette.desk.screenshot(palette.settings.parent / "error-box.png")
         self.assertIsNone(palette.process.returncode, "the program ended before the box")
 
-        # Dismissed with a click on its button, once the box is in front and its X window (its
-        # client area) stands where Windows has put it.
+        # Dismissed with a click on its button, once the box is in front and its client area
+        # stands on the screen where Windows has put it.
         def ready(box):
             x, y = palette.desk.window_geometry(boxes[0])[:2]
             return (x, y) == (box.client_left, box.client_top) and \

@@ -1,6 +1,7 @@
 """What every end-to-end test of one run shares: the build folder and one Wine desktop."""
 
 import atexit
+import contextlib
 import os
 import shutil
 from pathlib import Path
@@ -9,6 +10,7 @@ from lib.winedesk import WineDesktop
 
 ROOT = Path(__file__).resolve().parents[3]
 _desktop = None
+_bare = None  # a bare desktop while a test runs on one (bare_desktop)
 
 
 def build_dir():
@@ -33,16 +35,38 @@ def work_dir(name):
 
 
 def desktop():
-    """The run's Wine desktop, started at first use and torn down when the run ends."""
+    """The run's Wine desktop, started at first use and torn down when the run ends: a virtual
+    display with a window manager (openbox), as a user's. Inside `bare_desktop`, that one."""
     global _desktop
+    if _bare is not None:
+        return _bare
     if _desktop is None:
         prefix = os.environ.get("ORBELLE_WINEPREFIX", ROOT / "build" / "wine")
         display = os.environ.get("ORBELLE_E2E_DISPLAY") or None
         desk = WineDesktop(prefix, display=display)
+        desk.wintool = exe("wintool.exe")
         desk.__enter__()
         atexit.register(desk.__exit__, None, None, None)
         _desktop = desk
     return _desktop
+
+
+@contextlib.contextmanager
+def bare_desktop():
+    """A Wine desktop on a virtual display of its own with no window manager, on the run's
+    prefix, for a test of what a program does where a window manager would step in (openbox puts
+    a window that placed itself partly off the screen back on it). Inside the block every helper
+    here (desktop, wintool, and what uses them) works on it; the run's desktop lends it the
+    prefix meanwhile (its programs and its wineserver end first)."""
+    global _bare
+    shared = desktop()
+    with shared.prefix_lent() as prefix, WineDesktop(prefix, window_manager=False) as bare:
+        bare.wintool = shared.wintool
+        _bare = bare
+        try:
+            yield bare
+        finally:
+            _bare = None
 
 
 def wintool(*args, timeout=60):

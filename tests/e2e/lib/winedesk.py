@@ -1,6 +1,7 @@
 """A Wine desktop for end-to-end tests: a booted prefix, a virtual X display, a wineserver that
 stays up between programs, and the programs started on it, all torn down at the end."""
 
+import contextlib
 import os
 import re
 import shutil
@@ -80,6 +81,26 @@ def boot_prefix(prefix, env):
     marker.write_text(PREFIX_SETUP + "\n")
 
 
+OPENBOX_DEFAULTS = Path("/etc/xdg/openbox/rc.xml")
+
+
+def openbox_config():
+    """Debian's openbox configuration without its key bindings: the keys the tests press (Alt+F4,
+    Alt+Space and the rest) reach the Windows program, as they do on Windows, instead of the
+    window manager taking them for its own close and window menu."""
+    try:
+        defaults = OPENBOX_DEFAULTS.read_text(encoding="utf-8")
+    except OSError as error:
+        raise DesktopError(f"openbox's configuration {OPENBOX_DEFAULTS} cannot be read ({error}): "
+                           "reinstall the package openbox (apt-get install --reinstall "
+                           "openbox)") from None
+    config, found = re.subn(r"<keyboard>.*?</keyboard>", "<keyboard></keyboard>", defaults,
+                            count=1, flags=re.S)
+    if found != 1:
+        raise DesktopError(f"no <keyboard> section in {OPENBOX_DEFAULTS}: is it openbox's own?")
+    return config
+
+
 class WineProcess:
     """A Windows program running under Wine."""
 
@@ -131,26 +152,38 @@ class WineDesktop:
 
     display: ":N" to start Xvfb with that number, None to pick a free one, "existing" to use the
     display in $DISPLAY. dpi: the prefix's LogPixels while this desktop is up (restored to 96 at
-    the end when changed)."""
+    the end when changed). window_manager: whether the display this desktop starts gets a window
+    manager (openbox), as a user's display has one; False leaves it bare (a display that is not
+    this desktop's own keeps whatever it has)."""
 
-    def __init__(self, prefix, display=None, dpi=96, screen="1280x800x24"):
+    def __init__(self, prefix, display=None, dpi=96, screen="1280x800x24", window_manager=True):
         self.prefix = Path(prefix).resolve()
         self.display = display
         self.dpi = dpi
         self.screen = screen
+        self.window_manager = window_manager
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), **WINE_ENV)
         self._xvfb = None
+        self._openbox = None
+        self._openbox_files = None  # its configuration and output
+        # wintool.exe (tests/e2e/tools), which tells where Windows has a window's client area;
+        # without it an X window is taken for its window's client area.
+        self.wintool = None
+        self._client_boxes = {}
         self._processes = []
         self._logs = []
 
     # -- setting up and tearing down -------------------------------------------------------
 
     def __enter__(self):
-        for tool, package in (("wine", "wine64"), ("Xvfb", "xvfb"), ("xdotool", "xdotool")):
+        for tool, package in (("wine", "wine64"), ("Xvfb", "xvfb"), ("xdotool", "xdotool"),
+                              ("xwininfo", "x11-utils")):
             if shutil.which(tool) is None:
                 raise DesktopError(f"{tool} is missing: install the package {package}")
         try:
             self._start_display()
+            if self._xvfb is not None and self.window_manager:
+                self._start_window_manager()
             boot_prefix(self.prefix, self.env)
             if self.dpi != 96:
                 self._set_dpi(self.dpi)
@@ -171,6 +204,7 @@ class WineDesktop:
         subprocess.run(["wineserver", "-k"], env=self.env, timeout=60,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
+        self._stop_window_manager()
         if self._xvfb is not None:
             self._xvfb.terminate()
             try:
@@ -230,6 +264,64 @@ class WineDesktop:
             raise DesktopError(f"Xvfb could not start display {self.display} (in use?): "
                                + self._xvfb.stderr.read().decode().strip())
 
+    def _window_manager_running(self):
+        """Whether a window manager has said it manages the display: an EWMH manager names its
+        check window on the root window (_NET_SUPPORTING_WM_CHECK) once it has taken over."""
+        result = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
+                                capture_output=True, text=True, timeout=30)
+        return result.returncode == 0 and "window id #" in result.stdout
+
+    def _start_window_manager(self):
+        """Starts openbox on this desktop's display and waits until it manages it: a user's
+        desktop has a window manager, and Wine without one waits up to two seconds for one to
+        confirm each window it hides."""
+        for tool, package in (("openbox", "openbox"), ("xprop", "x11-utils")):
+            if shutil.which(tool) is None:
+                raise DesktopError(f"{tool} is missing: install the package {package} (apt-get "
+                                   f"install {package}), or start the desktop with "
+                                   "window_manager=False for a bare display")
+        self._openbox_files = tempfile.TemporaryDirectory(prefix="orbelle-openbox-")
+        config = Path(self._openbox_files.name) / "rc.xml"
+        config.write_text(openbox_config(), encoding="utf-8")
+        output = Path(self._openbox_files.name) / "output.txt"
+        with open(output, "wb") as log:
+            # HOME and XDG_CONFIG_HOME of its own: nothing of the user's openbox setup applies.
+            env = dict(self.env, HOME=self._openbox_files.name,
+                       XDG_CONFIG_HOME=self._openbox_files.name,
+                       XDG_CACHE_HOME=self._openbox_files.name)
+            self._openbox = subprocess.Popen(
+                ["openbox", "--sm-disable", "--config-file", str(config)], env=env,
+                stdout=log, stderr=log, start_new_session=True)
+
+        def said():
+            return output.read_text(errors="replace").strip() or "it said nothing"
+        try:
+            wait_until(lambda: self._openbox.poll() is not None or
+                       self._window_manager_running(), 30, "openbox to manage the display")
+        except TimeoutError:
+            raise DesktopError(f"openbox did not take over the display {self.display} in 30 s "
+                               f"(no _NET_SUPPORTING_WM_CHECK on its root window): {said()}"
+                               ) from None
+        if self._openbox.poll() is not None:
+            code, self._openbox = self._openbox.returncode, None
+            raise DesktopError(f"openbox ended with exit code {code} instead of managing the "
+                               f"display {self.display}: {said()}. Check the package openbox "
+                               "(apt-get install --reinstall openbox), or start the desktop "
+                               "with window_manager=False for a bare display")
+
+    def _stop_window_manager(self):
+        if self._openbox is not None:
+            self._openbox.terminate()
+            try:
+                self._openbox.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self._openbox.kill()
+                self._openbox.wait(timeout=10)
+            self._openbox = None
+        if self._openbox_files is not None:
+            self._openbox_files.cleanup()
+            self._openbox_files = None
+
     def _set_dpi(self, dpi):
         self.run_quiet(["reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t",
                         "REG_DWORD", "/d", str(dpi), "/f"])
@@ -245,6 +337,21 @@ class WineDesktop:
         self._set_dpi(dpi)
         self._start_lasting_server()
         self.dpi = dpi
+
+    @contextlib.contextmanager
+    def prefix_lent(self):
+        """Lends the prefix to another desktop for the duration of the block: every program of
+        this desktop ends, and so does its wineserver (one server serves one prefix, on the
+        display of whoever started it); the server starts again after."""
+        stop_together(self._processes)
+        self._processes.clear()
+        subprocess.run(["wineserver", "-k"], env=self.env, timeout=60,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
+        try:
+            yield self.prefix
+        finally:
+            self._start_lasting_server()
 
     # -- programs --------------------------------------------------------------------------
 
@@ -324,29 +431,78 @@ class WineDesktop:
             raise RuntimeError(f"winepath could not map {path}: {result.stderr.strip()}")
         return result.stdout.strip()
 
+    def x_geometry(self, wid):
+        """(x, y, width, height) of an X window on the screen, as X has it. Under a reparenting
+        window manager `xdotool getwindowgeometry` adds the window's place inside the manager's
+        frame once more (20 pixels too low under openbox); xwininfo does not."""
+        return self._x_window(wid)[:4]
+
+    def _x_window(self, wid):
+        """The X window's x, y, width, height, and its name as xwininfo writes it."""
+        result = subprocess.run(["xwininfo", "-id", str(wid)], env=self.env, capture_output=True,
+                                text=True, timeout=30)
+        values = dict(re.findall(r"^ *(Absolute upper-left [XY]|Width|Height): *(-?\d+)$",
+                                 result.stdout, re.M))
+        if result.returncode != 0 or len(values) != 4:
+            raise RuntimeError(f"xwininfo -id {wid}: {result.stderr.strip() or result.stdout}")
+        name = re.search(r"Window id: \S+ (.*)$", result.stdout, re.M).group(1)
+        return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
+                int(values["Width"]), int(values["Height"]), name)
+
+    def _client_box(self, wid):
+        """(dx, dy, width, height): where a Wine top-level window's client area lies inside its X
+        window, and its size. Without a window manager the X window is the client area; under
+        one, Wine leaves out of it only the parts of the frame that the manager draws, so it
+        may hold more. Windows' own answer (wintool xclient, from ClientToScreen) is read once
+        for each kind of window, by its title and X size, with the X window standing still,
+        until two readings agree; without wintool the X window is taken for the client area."""
+        _, _, width, height, name = self._x_window(wid)
+        if self.wintool is None:
+            return 0, 0, width, height
+        key = (name, width, height)
+        if key not in self._client_boxes:
+            last = [None]
+
+            def reading():
+                before = self.x_geometry(wid)
+                result = self.run(self.wintool, ["xclient", str(wid)])
+                if result.returncode != 0:
+                    raise RuntimeError(f"wintool xclient {wid}: {result.stderr.strip()}")
+                left, top, client_width, client_height = map(int, result.stdout.split())
+                after = self.x_geometry(wid)
+                now = (left - after[0], top - after[1], client_width, client_height)
+                agreed = before == after and now == last[0]
+                last[0] = now if before == after else None
+                return now if agreed else None
+            self._client_boxes[key] = wait_until(
+                reading, 30, f"Windows and X to agree where the client area of the X window {wid} "
+                "is", interval=0.1)
+        return self._client_boxes[key]
+
     def window_geometry(self, wid):
-        """(x, y, width, height) of an X window on the screen."""
-        output = self._xdotool("getwindowgeometry", "--shell", wid)
-        values = dict(line.split("=", 1) for line in output.split())
-        return (int(values["X"]), int(values["Y"]), int(values["WIDTH"]),
-                int(values["HEIGHT"]))
+        """(x, y, width, height) on the screen of the client area of the Wine window shown in
+        the X window `wid`: where Windows has it, and where X shows it."""
+        x, y = self.x_geometry(wid)[:2]
+        dx, dy, width, height = self._client_box(wid)
+        return x + dx, y + dy, width, height
 
     def move(self, wid, x, y):
-        """Moves the pointer to (x, y) inside the window."""
-        self._xdotool("mousemove", "--window", wid, x, y)
+        """Moves the pointer to (x, y) of the window's client area."""
+        dx, dy, _, _ = self._client_box(wid)
+        self._xdotool("mousemove", "--window", wid, x + dx, y + dy)
 
     def move_on_screen(self, x, y):
         """Moves the pointer to (x, y) of the screen, wherever the windows are."""
         self._xdotool("mousemove", x, y)
 
     def click(self, wid, x, y):
-        """A real left click at (x, y) inside the window."""
+        """A real left click at (x, y) of the window's client area."""
         self.move(wid, x, y)
         self._xdotool("click", 1)
 
     def double_click(self, wid, x, y):
-        """A real double-click at (x, y): two presses 80 ms apart, well inside the system's
-        double-click time."""
+        """A real double-click at (x, y) of the client area: two presses 80 ms apart, well inside
+        the system's double-click time."""
         self.move(wid, x, y)
         self._xdotool("click", "--repeat", 2, "--delay", 80, 1)
 
@@ -358,25 +514,31 @@ class WineDesktop:
         self._xdotool("key", *keysyms)
 
     def window_move(self, wid, x, y):
-        """Moves an X window as a window manager does after a drag on the title bar. Without a
-        window manager the X window of a Wine window is its client area: (x, y) is where the
-        client area's top-left corner goes."""
-        self._xdotool("windowmove", wid, x, y)
+        """Moves a window as a window manager does after a drag on the title bar: (x, y) is where
+        its client area's top-left corner goes. Wine asks for static gravity, under which a
+        window manager puts the X window itself where it is asked to, frame or none. Returns once
+        the X window stands there."""
+        dx, dy, _, _ = self._client_box(wid)
+        self._xdotool("windowmove", wid, x - dx, y - dy)
+        wait_until(lambda: self.x_geometry(wid)[:2] == (x - dx, y - dy), 30,
+                   f"the X window {wid} to reach {x - dx}, {y - dy}")
 
     def pixels(self, wid, box):
-        """The raw RGB bytes of a rectangle (left, top, width, height) of a window, as shown."""
+        """The raw RGB bytes of a rectangle (left, top, width, height) of a window's client area,
+        as shown."""
         left, top, width, height = box
+        dx, dy, _, _ = self._client_box(wid)
         with tempfile.NamedTemporaryFile(suffix=".png") as shot:
-            self.screenshot(shot.name, wid)
+            self._import(shot.name, str(wid))
             return subprocess.run(["convert", shot.name, "-crop",
-                                   f"{width}x{height}+{left}+{top}", "+repage", "rgb:-"],
+                                   f"{width}x{height}+{left + dx}+{top + dy}", "+repage", "rgb:-"],
                                   check=True, capture_output=True, timeout=60).stdout
 
     def wait_painted(self, wid, timeout=30):
-        """Waits until two looks at a window a fifth of a second apart are the same: a window is
-        shown before it has painted, so a first look may catch it half drawn. Returns its
-        pixels."""
-        _, _, width, height = self.window_geometry(wid)
+        """Waits until two looks at a window's client area a fifth of a second apart are the
+        same: a window is shown before it has painted, so a first look may catch it half drawn.
+        Returns its pixels."""
+        _, _, width, height = self._client_box(wid)
         box = (0, 0, width, height)
         last = [None]
 
@@ -387,11 +549,20 @@ class WineDesktop:
         return wait_until(steady, timeout, f"the window {wid} to finish painting", interval=0.2)
 
     def screenshot(self, path, wid=None):
-        """Saves the whole screen, or one window, as a PNG."""
-        target = "root" if wid is None else str(wid)
+        """Saves the whole screen, or the client area of one window, as a PNG."""
+        if wid is None:
+            self._import(path, "root")
+            return Path(path)
+        dx, dy, width, height = self._client_box(wid)
+        self._import(path, str(wid))
+        if (dx, dy, width, height) != (0, 0, *self.x_geometry(wid)[2:]):
+            subprocess.run(["convert", str(path), "-crop", f"{width}x{height}+{dx}+{dy}",
+                            "+repage", str(path)], check=True, capture_output=True, timeout=60)
+        return Path(path)
+
+    def _import(self, path, target):
         subprocess.run(["import", "-display", self.display, "-window", target, str(path)],
                        env=self.env, check=True, timeout=60, capture_output=True)
-        return Path(path)
 
 
 if __name__ == "__main__":

@@ -20,6 +20,11 @@
 //                               and message-only ones)
 //   wintool cputime TITLE       "user kernel" CPU time in milliseconds (GetProcessTimes) of the
 //                               process that owns the window titled exactly TITLE
+//   wintool xclient XID         "left top width height" in screen pixels of the client area of
+//                               the top-level window that Wine shows in the X window XID (a
+//                               number, decimal or 0x hexadecimal): under a window manager the
+//                               X window may hold more than the client area, and X tools see
+//                               the manager's frame around it
 #include <windows.h>
 
 #include <commctrl.h>
@@ -144,6 +149,39 @@ int printCpuTime(HWND window) {
   return 0;
 }
 
+struct FindShownIn {
+  HANDLE xWindow;
+  HWND found = nullptr;
+};
+
+// Wine's X11 driver keeps the X window that shows a top-level window in this property of it.
+BOOL CALLBACK findShownIn(HWND window, LPARAM search) {
+  auto& wanted = *reinterpret_cast<FindShownIn*>(search);
+  if (GetPropW(window, L"__wine_x11_whole_window") != wanted.xWindow)
+    return TRUE;
+  wanted.found = window;
+  return FALSE;
+}
+
+int printClientOfXWindow(const wchar_t* text) {
+  wchar_t* end = nullptr;
+  const unsigned long long id = std::wcstoull(text, &end, 0);
+  if (*text == L'\0' || *end != L'\0' || id == 0)
+    return fail(L"the X window must be a number, not ", text);
+  FindShownIn search{reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(id))};
+  EnumWindows(findShownIn, reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr)
+    return fail(L"no top-level window of this desktop is shown in the X window ", text);
+  RECT client{};
+  POINT origin{0, 0};
+  if (!GetClientRect(search.found, &client) || !ClientToScreen(search.found, &origin))
+    return fail(L"cannot read the client area of the window in the X window ", text);
+  std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right - client.left,
+              client.bottom - client.top);
+  std::fflush(stdout);
+  return 0;
+}
+
 void printRect(const RECT& r) {
   std::printf("%ld %ld %ld %ld", r.left, r.top, r.right, r.bottom);
 }
@@ -175,12 +213,15 @@ int wmain(int argc, wchar_t** argv) {
     std::fflush(stdout);
     return 0;
   }
+  if (argc == 3 && std::wstring(argv[1]) == L"xclient")
+    return printClientOfXWindow(argv[2]);
   const std::wstring command = argc > 1 ? argv[1] : L"";
   const int wanted = command == L"child" ? 4 : command == L"click" ? 6 : 3;
   if (argc != wanted) {
     return fail(
         L"usage: wintool minimize|state|texts|close|endsession|rect|windows|cputime TITLE, "
-        L"wintool child TITLE TEXT, wintool click TITLE X Y N, wintool hint",
+        L"wintool child TITLE TEXT, wintool click TITLE X Y N, wintool hint, "
+        L"wintool xclient XID",
         L"");
   }
   HWND window = FindWindowW(nullptr, argv[2]);
