@@ -3,10 +3,17 @@
 # same fault in the host. Fails, naming each file, when a file under sim/
 #   - includes a header of the palette's host link (host/...) or window toolkit (ui/win32/...),
 #   - links the palette's host library (orbelle_host),
-#   - spells a class or interface ID of the automation contract anywhere but in its IDL.
+#   - spells a class, interface or library ID of the host's releases anywhere but in its IDL:
+#     the code takes the first release's from the header generated from nanosim.idl, and
+#     release 24's from its type library (nanosim24.idl) at run time.
 file(GLOB_RECURSE sources "${ROOT}/sim/*.h" "${ROOT}/sim/*.cpp" "${ROOT}/sim/*.in")
 file(GLOB_RECURSE lists "${ROOT}/sim/CMakeLists.txt")
-set(ids 449354E9 AFAB189D 52D064C3 28FC575E FFE64704 9CD7E38D)
+set(ids
+    # the release the palette was written for ("nanoCAD 5")
+    449354E9 AFAB189D 52D064C3 28FC575E FFE64704 9CD7E38D
+    # release 24.0 (and 23.0, which shares its interface IDs)
+    12E0773B DD1D46BD 131B04FD AE21AEC0 A5FC1C8A 5C0548E8 5750A4E3 3E65DD1F 35B2128F 8C5505D5
+    15D10019 00FA1B17)
 set(faults "")
 foreach(path IN LISTS sources)
   file(RELATIVE_PATH name "${ROOT}" "${path}")
@@ -20,7 +27,7 @@ foreach(path IN LISTS sources)
   foreach(id IN LISTS ids)
     string(FIND "${text}" "${id}" at)
     if(NOT at EQUAL -1)
-      list(APPEND faults "${name}: spells the ID ${id} (take it from the header generated from nanosim.idl)")
+      list(APPEND faults "${name}: spells the ID ${id} (take it from the header generated from nanosim.idl, or from the type library)")
     endif()
   endforeach()
 endforeach()

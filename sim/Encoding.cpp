@@ -115,6 +115,21 @@ const Dialect& canonicalDialect() {
   return dialects().front();
 }
 
+const Dialect& typeLibraryEncoding() {
+  static const Dialect kTypeLibrary{
+      .name = "type-library",
+      .summary =
+          "the declared types: HWND VT_I8, IsQuiescent VT_BOOL, Count and Alignment "
+          "VT_I4, numbers VT_R8, strings VT_BSTR, points VT_ARRAY|VT_R8 from 0, objects "
+          "VT_DISPATCH",
+      .points = {{vt::R8, 0}},
+      .handles = {vt::I8},
+      .flags = {vt::Bool},
+      .integers = {vt::I4},
+      .typeLibrary = true};
+  return kTypeLibrary;
+}
+
 const Dialect& dialectNamed(std::string_view name) {
   for (const Dialect& dialect : dialects()) {
     if (dialect.name == name)

@@ -37,10 +37,18 @@ struct Dialect {
   bool narrowReals = false;  // VT_R4 where the float holds the double exactly, else VT_R8
   std::uint16_t objects = vt::Dispatch;  // VT_DISPATCH or VT_UNKNOWN
   bool byReference = false;              // every answer VT_BYREF | ...
+  // Not a dialect but a description: the type library's dispatch answers, in the types the
+  // library declares, and this says which those are (for the log, and for the objects'
+  // vtables, which take each answer in its declared type).
+  bool typeLibrary = false;
 };
 
 const std::vector<Dialect>& dialects();
 const Dialect& canonicalDialect();
+// What type-library dispatch answers in ("type-library"): HWND VT_I8 (LONG_PTR), IsQuiescent
+// VT_BOOL, Count and Alignment VT_I4, numbers VT_R8, points VT_ARRAY|VT_R8 from 0, objects
+// VT_DISPATCH. Not among dialects(): no option or script step chooses it.
+const Dialect& typeLibraryEncoding();
 // The dialect of that name; throws Error naming the known ones.
 const Dialect& dialectNamed(std::string_view name);
 // "canonical, variant-arrays, ...": for messages and usage texts.

@@ -224,4 +224,14 @@ std::vector<ScriptStep> parseScript(std::string_view text) {
   return steps;
 }
 
+void refuseDialects(const std::vector<ScriptStep>& steps) {
+  for (const ScriptStep& step : steps) {
+    if (step.kind == StepKind::Dialect && step.text != L"canonical") {
+      throw ScriptError(step.line, "dialect " + toUtf8(step.text) +
+                                       ": type-library dispatch answers in the types its library "
+                                       "declares, in no dialect but canonical");
+    }
+  }
+}
+
 }  // namespace orbelle::sim

@@ -62,4 +62,8 @@ class ScriptError : public LineError {
 // Parses a whole script (UTF-8). Throws ScriptError at the first bad line.
 std::vector<ScriptStep> parseScript(std::string_view text);
 
+// For a host whose type library answers (in the types it declares, in no dialect): throws
+// ScriptError at the first dialect step that names anything but canonical.
+void refuseDialects(const std::vector<ScriptStep>& steps);
+
 }  // namespace orbelle::sim

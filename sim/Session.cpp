@@ -138,12 +138,28 @@ std::string Session::valueJson(const Value& value) const {
       value);
 }
 
-void Session::ready(const std::wstring& title) {
+void Session::ready(const HostIdentity& identity) {
+  std::vector<std::string> programIds;
+  for (const std::wstring& id : identity.programIds)
+    programIds.push_back(json::quote(id));
   emit(line("ready")
-           .text("title", title)
+           .text("title", identity.title)
            .integer("hwnd", platform_.windowHandle())
-           .text("dialect", fromUtf8(dialect_->name)));
+           .text("dialect", fromUtf8(dialect_->name))
+           .text("release", fromUtf8(identity.release))
+           .text("dispatch", dialect_->typeLibrary ? L"type-library" : L"hand")
+           .text("classId", identity.classId)
+           .raw("programIds", json::array(programIds)));
   runScript();
+}
+
+void Session::programIdSkipped(const std::wstring& programId, const std::wstring& otherClass) {
+  emit(line("registration")
+           .text("event", L"skipped")
+           .text("programId", programId)
+           .text("classId", otherClass)
+           .text("message", programId + L" names another class (" + otherClass +
+                                L"): left as it is, not registered"));
 }
 
 // --- automation ------------------------------------------------------------------------------
@@ -154,6 +170,8 @@ int Session::objectCreated(AutomationObject&) {
 }
 
 void Session::objectReleased(AutomationObject& object) {
+  if (std::erase(resident_, object.id()) > 0)
+    return;  // counted nowhere, logged nowhere
   --live_;
   emit(line("released").text("object", fromUtf8(object.kind())).integer("id", object.id()));
 }
@@ -167,16 +185,38 @@ ObjectRef Session::createApplication() {
   return application;
 }
 
+ObjectRef Session::residentApplication() {
+  ObjectRef application = makeApplication(*this, *dialect_);
+  --live_;
+  resident_.push_back(application->id());
+  return application;
+}
+
 int Session::memberId(const AutomationObject& object, std::wstring_view name) {
+  const int id = object.memberId(name);
+  lookedUp(object, name, id == 0 ? kUnknownDispid : id);
+  return id;
+}
+
+void Session::lookedUp(const AutomationObject& object, std::wstring_view name, int dispid) {
   // A lookup is a round trip of its own for a client across processes: logged, so that the
   // client's round trips can be counted.
-  const int id = object.memberId(name);
   emit(line("lookup")
            .text("object", fromUtf8(object.kind()))
            .integer("id", object.id())
            .text("name", name)
-           .integer("dispid", id == 0 ? kUnknownDispid : id));
-  return id;
+           .integer("dispid", dispid));
+}
+
+void Session::refused(const AutomationObject& object, const std::wstring& member,
+                      std::int32_t status) {
+  emit(line("fail")
+           .text("object", fromUtf8(object.kind()))
+           .integer("id", object.id())
+           .text("member", member)
+           .text("status", fromUtf8(statusText(status)))
+           .text("scode", fromUtf8(statusText(status)))
+           .text("message", L"refused by the type library's dispatch before the member ran"));
 }
 
 WireValue Session::call(AutomationObject& object, const std::wstring& name, int flags,
@@ -222,11 +262,14 @@ WireValue Session::call(AutomationObject& object, const std::wstring& name, int 
     emit(w);
     return answer;
   } catch (const AutomationError& e) {
+    // The type library's dispatch (ITypeInfo::Invoke) turns every failing result into
+    // DISP_E_EXCEPTION with the status as its scode.
+    const bool exception = e.exception() || object.dialect().typeLibrary;
     emit(line("fail")
              .text("object", fromUtf8(object.kind()))
              .integer("id", object.id())
              .text("member", member)
-             .text("status", fromUtf8(statusText(e.exception() ? kDispatchException : e.status())))
+             .text("status", fromUtf8(statusText(exception ? kDispatchException : e.status())))
              .text("scode", fromUtf8(statusText(e.status())))
              .text("message", e.description()));
     throw;
@@ -626,7 +669,16 @@ bool Session::applyStep(const ScriptStep& step) {
         typeKey(c);
       return true;
     case StepKind::Dialect:
-      dialect_ = &dialectNamed(toUtf8(step.text));
+      // Type-library dispatch answers in the declared types: canonical is all it speaks. The
+      // host refuses such a script at start; this holds for a session made otherwise.
+      if (dialect_->typeLibrary && step.text != L"canonical") {
+        scriptError(step,
+                    "type-library dispatch answers in the types its library declares: no "
+                    "dialect but canonical");
+        return false;
+      }
+      if (!dialect_->typeLibrary)
+        dialect_ = &dialectNamed(toUtf8(step.text));
       emit(used("script").text("event", L"dialect"));
       return true;
     case StepKind::SaveJson:

@@ -37,10 +37,11 @@ class HostPlatform {
   // Writes the window's picture as PNG; throws Error when it cannot.
   virtual void savePicture(const std::wstring& path) = 0;
   virtual void close() = 0;
-  // Withdraws the class object from COM: no new client can create the application, while the
-  // objects handed out keep answering. A host about to be killed does this first, since Wine 8
-  // keeps a killed server's registration and fails later creations of the class. A platform
-  // that registered nothing has nothing to withdraw.
+  // Withdraws the class object from COM (release 24: the application from the Running Object
+  // Table): no new client can create or find the application, while the objects handed out keep
+  // answering. A host about to be killed does this first, since Wine 8 keeps a killed server's
+  // registration and fails later creations of the class. A platform that registered nothing has
+  // nothing to withdraw.
   virtual void revokeClassObject() {}
 };
 
@@ -64,13 +65,25 @@ struct Request {
   double number = 0;
 };
 
+// What the host stands for and what it registered, for the log's ready line.
+struct HostIdentity {
+  std::wstring title = L"nanoCAD 5";
+  std::string release = "5";               // "5", "24", or a version of a test's own
+  std::wstring classId{};                  // the application's class, {...}
+  std::vector<std::wstring> programIds{};  // the program IDs it registered
+};
+
 class Session final : public CommandLineListener {
  public:
   Session(Drawing drawing, std::vector<ScriptStep> script, LogSink& log, HostPlatform& platform);
   ~Session() override;
 
-  // The host is up: the class object is registered and the window shown.
-  void ready(const std::wstring& title);
+  // The host is up: the class object (or the application in the Running Object Table) is
+  // registered and the window shown.
+  void ready(const HostIdentity& identity);
+  void ready(const std::wstring& title) { ready(HostIdentity{.title = title}); }
+  // A program ID the host left as it was, since it names another class: said in the log.
+  void programIdSkipped(const std::wstring& programId, const std::wstring& otherClass);
 
   // The dialect of the connections made from now on (canonical at first).
   void setDialect(const Dialect& dialect) { dialect_ = &dialect; }
@@ -78,9 +91,18 @@ class Session final : public CommandLineListener {
 
   // Automation.
   ObjectRef createApplication();
+  // The application the host keeps for its whole life (release 24 registers it in the Running
+  // Object Table, which holds it): no client's object, so it logs no create line and counts in
+  // no live count.
+  ObjectRef residentApplication();
   // The DISPID of a member, 0 when the object has none (IDispatch::GetIDsOfNames); logged as a
   // "lookup" line with the DISPID a client gets (kUnknownDispid for none).
   int memberId(const AutomationObject& object, std::wstring_view name);
+  // A lookup answered by someone else (the type library): logged as memberId logs its own.
+  void lookedUp(const AutomationObject& object, std::wstring_view name, int dispid);
+  // A call the type library's dispatch refused before any member ran (a property read with
+  // DISPATCH_METHOD alone, a bad argument): logged as a fail line with that status.
+  void refused(const AutomationObject& object, const std::wstring& member, std::int32_t status);
   // Calls a member; the answer, and each out parameter's `reply`, in the object's dialect.
   // Throws AutomationError.
   WireValue call(AutomationObject& object, const std::wstring& member, int flags,
@@ -166,6 +188,7 @@ class Session final : public CommandLineListener {
   long long seq_ = 0;
   int live_ = 0;
   int nextObjectId_ = 1;
+  std::vector<int> resident_;                       // ids of the objects kept for the host's life
   std::vector<std::shared_ptr<Request>> requests_;  // the innermost last
   std::vector<std::wstring> history_;
   std::wstring typed_;                      // typed for an automation request

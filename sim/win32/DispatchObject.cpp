@@ -6,6 +6,7 @@
 
 #include "sim/Session.h"
 #include "sim/win32/Identifiers.h"
+#include "sim/win32/TypedObject.h"
 #include "sim/win32/VariantCodec.h"
 
 namespace orbelle::sim::win32 {
@@ -153,6 +154,9 @@ class DispatchObject final : public IDispatch {
 }  // namespace
 
 ComPtr<IDispatch> wrapObject(Session& session, ObjectRef object) {
+  // Objects of a type-library connection are the library's, and so is every object they answer.
+  if (object->dialect().typeLibrary)
+    return wrapTyped(session, std::move(object));
   return ComPtr<IDispatch>::adopt(new DispatchObject(session, std::move(object)));
 }
 

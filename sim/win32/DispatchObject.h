@@ -10,7 +10,8 @@
 
 namespace orbelle::sim::win32 {
 
-// A new COM object for `object`, owning it.
+// A new COM object for `object`, owning it: this file's hand-written dispatch, or the type
+// library's (TypedObject.h) for an object of a type-library connection.
 ComPtr<IDispatch> wrapObject(Session& session, ObjectRef object);
 
 }  // namespace orbelle::sim::win32

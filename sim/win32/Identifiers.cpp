@@ -17,7 +17,7 @@ const IID& interfaceId(Interface which) {
     case Interface::Utility:
       return IID_InanoCADUtility;
     case Interface::State:
-      return IID_IAcadState;
+      return IID_InanoCADState;
     case Interface::Entity:
       return IID_IAcadEntity;
     case Interface::Text:

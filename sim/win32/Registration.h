@@ -1,13 +1,14 @@
-// /RegServer and /UnregServer: the class (LocalServer32) and the type library inside the exe,
-// for the current user.
+// /RegServer and /UnregServer: the class (LocalServer32) of the release the palette was written
+// for, and both type libraries inside the exe (their interfaces with the type-library marshaler),
+// for the current user. Neither touches a key that is not the stand-in's own.
 #pragma once
 
 #include <string>
 
 namespace orbelle::sim::win32 {
 
-// Each throws Error saying what failed.
+// Each throws Error saying what failed, or which keys are another's (then nothing is changed).
 void registerServer(const std::wstring& exePath);
-void unregisterServer();
+void unregisterServer(const std::wstring& exePath);
 
 }  // namespace orbelle::sim::win32

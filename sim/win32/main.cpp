@@ -1,12 +1,15 @@
 // nanosim.exe: the stand-in host. Reads its options, refuses what it cannot use before touching
-// any file, registers its class object, then shows its window and serves until it is closed.
+// any file, registers its class object (release 24: its program IDs and its application in the
+// Running Object Table), then shows its window and serves until it is closed.
 #include <objbase.h>
+#include <oleauto.h>
 #include <shellapi.h>
 #include <windows.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -16,14 +19,21 @@
 #include "sim/Error.h"
 #include "sim/Json.h"
 #include "sim/Options.h"
+#include "sim/Registrations.h"
 #include "sim/Script.h"
 #include "sim/Session.h"
+#include "sim/win32/Bstr.h"
 #include "sim/win32/ClassFactory.h"
 #include "sim/win32/ComPtr.h"
 #include "sim/win32/Console.h"
+#include "sim/win32/DispatchObject.h"
 #include "sim/win32/HostWindow.h"
 #include "sim/win32/Identifiers.h"
+#include "sim/win32/ProgramIds.h"
 #include "sim/win32/Registration.h"
+#include "sim/win32/RegistryKey.h"
+#include "sim/win32/RunningObject.h"
+#include "sim/win32/ServedLibrary.h"
 #include "ui/ProgramPath.h"
 
 namespace {
@@ -142,6 +152,16 @@ class Attachment {
   win32::HostWindow& window_;
 };
 
+// A type library that COM cannot find marshals nothing: the clients' queries for its interface
+// IDs would fail as if no object had them.
+void requireRegistered(const win32::ServedLibrary& library) {
+  win32::Bstr path;
+  if (FAILED(::QueryPathOfRegTypeLib(library.libraryId(), library.majorVersion(),
+                                     library.minorVersion(), LOCALE_NEUTRAL, path.put())))
+    throw Error("its type library " + toUtf8(win32::guidText(library.libraryId())) +
+                " is not registered: run nanosim.exe /RegServer first (nothing was started)");
+}
+
 Options readOptions() {
   try {
     return parseOptions(arguments());
@@ -162,6 +182,8 @@ std::pair<Drawing, std::vector<ScriptStep>> readInputs(const Options& options) {
     if (options.script) {
       reading = &*options.script;
       inputs.second = parseScript(readFile(*options.script, "script"));
+      if (options.dispatch == Dispatch::TypeLibrary)
+        refuseDialects(inputs.second);
     }
   } catch (const LineError& e) {
     throw Refused(kExitBadInput,
@@ -183,46 +205,99 @@ int run(int showCommand) {
       if (options.registerServer)
         win32::registerServer(exePath());
       else
-        win32::unregisterServer();
+        win32::unregisterServer(exePath());
     } catch (const Error& e) {
       throw Refused(kExitFailed, e.what());
     }
     win32::writeError(options.registerServer
-                          ? "nanosim: registered the class and its type library\n"
+                          ? "nanosim: registered the class and its type libraries\n"
                           : "nanosim: unregistered\n");
     return 0;
   }
 
-  // One host per desktop session: a second one would fight over the class object.
+  const bool typeLibrary = options.dispatch == Dispatch::TypeLibrary;
+  const bool release24 = options.release == "24";
+  // What type-library dispatch serves, and the application's class. The library outlives COM
+  // below: the objects clients left are released as COM ends.
+  std::optional<win32::ServedLibrary> library;
+  std::optional<win32::Serving> serving;
+  std::wstring classId = win32::guidText(CLSID_CoApplication);
+  try {
+    if (typeLibrary) {
+      library.emplace(exePath(), release24 ? 2 : 1);
+      requireRegistered(*library);
+      serving.emplace(*library);
+    }
+    if (release24)
+      classId = options.classId.value_or(win32::guidText(library->classId()));
+  } catch (const Error& e) {
+    throw Refused(kExitFailed, e.what());
+  }
+
+  // One host of a class per desktop session: a second one would fight over its class object
+  // (or its program IDs and its entry in the Running Object Table). Hosts of different releases
+  // run side by side, as different releases of nanoCAD can.
   const std::unique_ptr<void, decltype(&::CloseHandle)> instance(
-      ::CreateMutexW(nullptr, TRUE, L"Local\\OrbelleNanoSimHost"), &::CloseHandle);
+      ::CreateMutexW(nullptr, TRUE, (L"Local\\OrbelleNanoSimHost " + classId).c_str()),
+      &::CloseHandle);
   if (instance == nullptr || ::GetLastError() == ERROR_ALREADY_EXISTS) {
     throw Refused(kExitAlreadyRunning,
-                  "another stand-in host is already running in this session; close it first "
-                  "(nothing was started)");
+                  "another stand-in host of the class " + toUtf8(classId) +
+                      " is already running in this session; close it first (nothing was "
+                      "started)");
   }
 
   auto [drawing, script] = readInputs(options);
+  // Release 24's program IDs, before any file is touched; removed after COM ends.
+  std::optional<win32::ProgramIdRegistration> programIds;
+  try {
+    if (release24)
+      programIds.emplace(programIdsOf(programVersion(options)), classId);
+  } catch (const Error& e) {
+    throw Refused(kExitFailed, e.what());
+  }
+
   FileLog log(options.log);
   if (options.log && log.failed())
     throw Refused(kExitBadInput, "cannot write the log " + toUtf8(*options.log));
 
-  // Torn down in reverse: the class object is revoked, then COM releases what clients left
-  // (objects of the session, which log their release), then the window lets go of the session.
+  // Torn down in reverse: the class object (or the Running Object Table's entry) is revoked,
+  // then COM releases what clients left (objects of the session, which log their release), then
+  // the window lets go of the session.
   win32::HostWindow window;
   Session session(std::move(drawing), std::move(script), log, window);
-  session.setDialect(dialectNamed(options.dialect));
+  session.setDialect(typeLibrary ? typeLibraryEncoding() : dialectNamed(options.dialect));
   const Attachment attachment(window, session);
   const Apartment apartment;
-  // The class object first: the palette takes the window as the sign that the host is ready.
-  ClassRegistration registration(session);
-  window.onRevoke([&registration] { registration.revoke(); });
+  HostIdentity identity{
+      .title = options.title, .release = releaseName(options), .classId = classId};
+  // The class object (or the table's entry) first: the palette takes the window as the sign that
+  // the host is ready.
+  std::optional<ClassRegistration> classObject;
+  std::optional<win32::RunningObject> running;
+  if (release24) {
+    if (const auto& skipped = programIds->skipped())
+      session.programIdSkipped(skipped->first, skipped->second);
+    identity.programIds = programIds->registered();
+    CLSID clsid{};
+    if (FAILED(::CLSIDFromString(classId.c_str(), &clsid)))
+      throw Refused(kExitBadInput, "the class ID " + toUtf8(classId) + " cannot be read");
+    try {
+      running.emplace(win32::wrapObject(session, session.residentApplication()), clsid);
+    } catch (const Error& e) {
+      throw Refused(kExitFailed, e.what());
+    }
+    window.onRevoke([&running] { running->revoke(); });
+  } else {
+    classObject.emplace(session);
+    window.onRevoke([&classObject] { classObject->revoke(); });
+  }
   try {
     window.create(options.title, showCommand);
   } catch (const Error& e) {
     throw Refused(kExitFailed, e.what());
   }
-  session.ready(options.title);
+  session.ready(identity);
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&message);

@@ -3,10 +3,18 @@
 // answers each line with one JSON line on standard output:
 //
 //   app = connect                      CoCreateInstance(CoApplication), queried for the app IID
+//   app = connect "nanoCAD.Application.24.0"   CLSIDFromProgID, then GetActiveObject: the
+//                                      running host of that program ID (the answer: its class)
+//   app = connect {GUID}               GetActiveObject of that class
 //   doc = app.ActiveDocument           a call (method or property read); the result is kept
 //   util.GetEntity(out obj, out pt, "TEXT を指示 : ")
 //   text.Height := 2.5                 a property write
 //   t = query ent IAcadText            QueryInterface for a contract interface ID
+//   t = query ent {GUID}               QueryInterface for any interface ID
+//   invoke app.hwnd method|get ()      IDispatch::Invoke with exactly these flags (method, get,
+//                                      put): the answer says the status, the exception's scode,
+//                                      description and source, and the VARIANT type of the
+//                                      result and of each out parameter, as they arrived
 //   findwindow "nanoCAD 5"             FindWindowW, for comparing with HWND
 //   openicon "nanoCAD 5"               OpenIcon and SetForegroundWindow on that window
 //   release doc | release all          drop references
@@ -16,11 +24,13 @@
 // true/false, a kept name, or "out NAME" for a VARIANT passed by reference. Answers by reference
 // are taken as the values they refer to, their targets freed (Variant::received).
 #include <objbase.h>
+#include <oleauto.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,6 +97,34 @@ std::string variantJson(const VARIANT& v) {
   return json::quote("vt " + std::to_string(v.vt));
 }
 
+// "VT_I8", "VT_ARRAY|VT_R8", "VT_BYREF|VT_VARIANT": the type as it arrived.
+std::string typeName(VARTYPE type) {
+  static const std::map<VARTYPE, const char*> names{
+      {VT_EMPTY, "VT_EMPTY"},     {VT_NULL, "VT_NULL"},
+      {VT_I2, "VT_I2"},           {VT_I4, "VT_I4"},
+      {VT_R4, "VT_R4"},           {VT_R8, "VT_R8"},
+      {VT_BSTR, "VT_BSTR"},       {VT_DISPATCH, "VT_DISPATCH"},
+      {VT_ERROR, "VT_ERROR"},     {VT_BOOL, "VT_BOOL"},
+      {VT_VARIANT, "VT_VARIANT"}, {VT_UNKNOWN, "VT_UNKNOWN"},
+      {VT_I1, "VT_I1"},           {VT_UI1, "VT_UI1"},
+      {VT_UI2, "VT_UI2"},         {VT_UI4, "VT_UI4"},
+      {VT_I8, "VT_I8"},           {VT_UI8, "VT_UI8"},
+      {VT_INT, "VT_INT"},         {VT_UINT, "VT_UINT"}};
+  std::string out;
+  if (type & VT_BYREF)
+    out += "VT_BYREF|";
+  if (type & VT_ARRAY)
+    out += "VT_ARRAY|";
+  const auto it = names.find(type & VT_TYPEMASK);
+  return out + (it != names.end() ? it->second : "vt " + std::to_string(type & VT_TYPEMASK));
+}
+
+std::string statusText(HRESULT status) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status));
+  return text;
+}
+
 class Line {
  public:
   explicit Line(std::wstring text) : text_(std::move(text)) {}
@@ -138,6 +176,19 @@ class Line {
     if (!value)
       throw Failure{"a number was expected at column " + std::to_string(start + 1)};
     return *value;
+  }
+  // {XXXXXXXX-...}
+  GUID guid() {
+    blanks();
+    const std::size_t start = at_;
+    at_ = text_.find(L'}', at_);
+    if (at_ == std::wstring::npos)
+      throw Failure{"a {GUID} was expected at column " + std::to_string(start + 1)};
+    ++at_;
+    GUID id{};
+    if (FAILED(::CLSIDFromString(text_.substr(start, at_ - start).c_str(), &id)))
+      throw Failure{"not a GUID: " + toUtf8(text_.substr(start, at_ - start))};
+    return id;
   }
   std::wstring slice(std::size_t from) const { return text_.substr(from, at_ - from); }
   std::size_t at() const { return at_; }
@@ -205,6 +256,99 @@ const std::map<std::wstring, orbelle::Guid> kInterfaces{
     {L"IAcadText", orbelle::IID_IAcadText},
 };
 
+// EXCEPINFO owns three BSTRs once Invoke has filled it.
+struct ExceptionInfo : EXCEPINFO {
+  ExceptionInfo() : EXCEPINFO{} {}
+  ~ExceptionInfo() {
+    ::SysFreeString(bstrSource);
+    ::SysFreeString(bstrDescription);
+    ::SysFreeString(bstrHelpFile);
+  }
+  ExceptionInfo(const ExceptionInfo&) = delete;
+  ExceptionInfo& operator=(const ExceptionInfo&) = delete;
+};
+
+// invoke OBJECT.Member FLAGS (arguments): one IDispatch::Invoke with exactly those flags, and
+// what arrived, untouched: the status, the exception, the VARIANT types.
+std::string invokeRaw(Line& line) {
+  const std::wstring on = line.name();
+  if (!line.take(L"."))
+    throw Failure{"expected OBJECT.Member"};
+  std::wstring member = line.name();
+  WORD flags = 0;
+  do {
+    const std::wstring flag = line.name();
+    flags |= flag == L"method" ? DISPATCH_METHOD
+             : flag == L"get"  ? DISPATCH_PROPERTYGET
+             : flag == L"put"  ? DISPATCH_PROPERTYPUT
+                               : throw Failure{"unknown flag " + toUtf8(flag)};
+  } while (line.take(L"|"));
+  std::vector<Variant> values;
+  std::vector<std::pair<std::wstring, Variant*>> outs;
+  std::vector<std::unique_ptr<Variant>> slots;
+  std::vector<int> outIndex;
+  if (!line.take(L"("))
+    throw Failure{"expected (arguments)"};
+  while (!line.take(L")")) {
+    const std::size_t before = outs.size();
+    values.push_back(argument(line, outs, slots));
+    outIndex.push_back(outs.size() > before ? static_cast<int>(before) : -1);
+    line.take(L",");
+    if (line.done())
+      throw Failure{"the argument list is not closed"};
+  }
+  // IDispatch takes its arguments last to first; a put names its one argument.
+  std::vector<VARIANT> reversed;
+  for (std::size_t i = values.size(); i > 0; --i) {
+    const int out = outIndex[i - 1];
+    reversed.push_back(out >= 0 ? orbelle::win32::outArgument(*outs[out].second)
+                                : orbelle::win32::inArgument(values[i - 1]));
+  }
+  DISPID putId = DISPID_PROPERTYPUT;
+  const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
+  DISPPARAMS parameters{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()),
+                        put ? 1u : 0u};
+  IDispatch* callee = object(on);
+  LPOLESTR names[] = {member.data()};
+  DISPID id = DISPID_UNKNOWN;
+  const HRESULT lookup = callee->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  json::ObjectWriter answer;
+  if (FAILED(lookup)) {
+    return answer.boolean("ok", false).text("status", fromUtf8(statusText(lookup))).str();
+  }
+  Variant result;
+  ExceptionInfo exception;
+  UINT badArgument = 0;
+  const HRESULT status = callee->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                                        put ? nullptr : result.put(), &exception, &badArgument);
+  answer.boolean("ok", SUCCEEDED(status))
+      .integer("dispid", id)
+      .text("status", fromUtf8(statusText(status)));
+  if (status == DISP_E_EXCEPTION) {
+    if (exception.pfnDeferredFillIn != nullptr)
+      exception.pfnDeferredFillIn(&exception);
+    answer.text("scode", fromUtf8(statusText(exception.scode)))
+        .text("description", exception.bstrDescription ? exception.bstrDescription : L"")
+        .text("source", exception.bstrSource ? exception.bstrSource : L"");
+  }
+  if (SUCCEEDED(status)) {
+    answer.text("type", fromUtf8(typeName(result.type())));
+    const Variant value = Variant::received(std::move(result));
+    answer.raw("result", variantJson(value.get()));
+    if (!outs.empty()) {
+      json::ObjectWriter outJson, outTypes;
+      for (auto& [name, slot] : outs) {
+        outTypes.text(toUtf8(name), fromUtf8(typeName(slot->type())));
+        *slot = Variant::received(std::move(*slot));
+        outJson.raw(toUtf8(name), variantJson(slot->get()));
+        kept[name] = *slot;
+      }
+      answer.raw("out", outJson.str()).raw("outTypes", outTypes.str());
+    }
+  }
+  return answer.str();
+}
+
 std::string execute(const std::wstring& text) {
   Line line(text);
   std::optional<std::wstring> target;
@@ -220,6 +364,27 @@ std::string execute(const std::wstring& text) {
     }
   }
   if (line.take(L"connect")) {
+    if (line.peek() == L'"' || line.peek() == L'{') {
+      // A running host found as that release's clients find it: by program ID (or class) in the
+      // Running Object Table; GetActiveObject never starts a program.
+      CLSID classId{};
+      if (line.peek() == L'{') {
+        classId = line.guid();
+      } else {
+        const std::wstring programId = line.quoted();
+        orbelle::win32::throwIfFailed(::CLSIDFromProgID(programId.c_str(), &classId),
+                                      L"CLSIDFromProgID(" + programId + L")");
+      }
+      ComRef<IUnknown> active;
+      orbelle::win32::throwIfFailed(::GetActiveObject(classId, nullptr, active.put()),
+                                    L"GetActiveObject");
+      const ComRef<IDispatch> application =
+          active.require<IDispatch>(IID_IDispatch, L"QueryInterface(IDispatch)");
+      kept[target.value_or(L"app")] = Variant::dispatch(application.get());
+      wchar_t classText[64];
+      ::StringFromGUID2(classId, classText, 64);
+      return R"({"ok":true,"result":)" + json::quote(std::wstring_view(classText)) + "}";
+    }
     ComRef<IUnknown> created;
     orbelle::win32::throwIfFailed(
         ::CoCreateInstance(orbelle::win32::toGuid(orbelle::CLSID_CoApplication), nullptr,
@@ -234,13 +399,20 @@ std::string execute(const std::wstring& text) {
   }
   if (line.take(L"query")) {
     const std::wstring from = line.name();
-    const std::wstring iid = line.name();
-    const auto it = kInterfaces.find(iid);
-    if (it == kInterfaces.end())
-      throw Failure{"unknown interface " + toUtf8(iid)};
+    GUID id{};
+    std::wstring iid;
+    if (line.peek() == L'{') {
+      id = line.guid();
+      iid = L"{...}";
+    } else {
+      iid = line.name();
+      const auto it = kInterfaces.find(iid);
+      if (it == kInterfaces.end())
+        throw Failure{"unknown interface " + toUtf8(iid)};
+      id = orbelle::win32::toGuid(it->second);
+    }
     const ComRef<IDispatch> queried = ComRef<IDispatch>::share(object(from))
-                                          .require<IDispatch>(orbelle::win32::toGuid(it->second),
-                                                              L"QueryInterface(" + iid + L")");
+                                          .require<IDispatch>(id, L"QueryInterface(" + iid + L")");
     if (target)
       kept[*target] = Variant::dispatch(queried.get());
     return R"({"ok":true})";
@@ -258,6 +430,8 @@ std::string execute(const std::wstring& text) {
     ::SetForegroundWindow(window);
     return R"({"ok":true})";
   }
+  if (line.take(L"invoke"))
+    return invokeRaw(line);
   if (line.take(L"release")) {
     const std::wstring name = line.name();
     if (name == L"all")

@@ -123,11 +123,20 @@ def register(desk):
 
 
 def start_host(desk, work, drawing=DEMO_DRAWING, script=None, title=None, dialect=None,
-               timeout=60):
+               release=None, class_id=None, version=None, dispatch=None, timeout=60):
     """Starts the host with a log in `work`, and waits until it is ready.
 
     script: the text of a script of answers (written to work/script.txt), or None.
-    dialect: how it encodes its answers (sim/README.md), canonical if None."""
+    dialect: how it encodes its answers (sim/README.md), canonical if None.
+    release: "5" (the class object, found by CoCreateInstance) or "24" (the application in the
+        Running Object Table and the program IDs nanoCAD.Application.24.0 and
+        nanoCAD.Application, found by GetActiveObject); "5" if None. Give release 24 a title of
+        its own: its real window title is not known.
+    class_id, version: with release "24", a release of the test's own: its class ID
+        ("{...}") and version ("26.0"), registered as nanoCAD.Application.26.0; both or neither.
+    dispatch: "hand" or "type-library" (who answers IDispatch); release 5's default is "hand",
+        release 24 has only "type-library".
+    The ready line says what it became: `release`, `dispatch`, `classId`, `programIds`."""
     register(desk)
     work = Path(work)
     log_path = work / "host-log.jsonl"
@@ -142,6 +151,10 @@ def start_host(desk, work, drawing=DEMO_DRAWING, script=None, title=None, dialec
         args += ["--title", title]
     if dialect is not None:
         args += ["--dialect", dialect]
+    for option, value in (("--release", release), ("--class-id", class_id),
+                          ("--version", version), ("--dispatch", dispatch)):
+        if value is not None:
+            args += [option, value]
     process = desk.start(host_exe(), args, output=work / "host-output.txt")
     log = HostLog(log_path)
     try:

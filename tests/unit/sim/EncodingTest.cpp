@@ -228,5 +228,44 @@ TEST(EncodingTest, EncodingsAreDescribedInTheLogsWords) {
   }
 }
 
+// Type-library dispatch answers in the declared types, one each, every time: LONG_PTR is the
+// whole 64-bit handle, and no double is narrowed.
+TEST(EncodingTest, TheTypeLibraryEncodingIsTheDeclaredTypesAndNoDialect) {
+  Encoder encoder;
+  const Dialect& d = typeLibraryEncoding();
+  EXPECT_EQ(d.name, "type-library");
+  EXPECT_TRUE(d.typeLibrary);
+  EXPECT_THROW(dialectNamed("type-library"), Error) << "no option or step chooses it";
+  for (const Dialect& dialect : dialects())
+    EXPECT_FALSE(dialect.typeLibrary) << dialect.name;
+  const auto object = std::shared_ptr<AutomationObject>(nullptr);
+  struct Case {
+    Value value;
+    std::uint16_t type;
+  };
+  const Case cases[] = {
+      {kHandle, vt::I8},
+      {true, vt::Bool},
+      {std::int32_t{2}, vt::I4},
+      {kA30, vt::R8},
+      {kThird, vt::R8},
+      {std::wstring(L"AcDbText"), vt::Bstr},
+      {std::vector<double>{0.1, -3, kThird}, vt::Array | vt::R8},
+      {Value{}, vt::Empty},
+  };
+  for (const Case& c : cases) {
+    // The same type at every turn.
+    EXPECT_THAT(types(encoder, c.value, d, 3), ElementsAre(c.type, c.type, c.type));
+  }
+  EXPECT_EQ(encoder.encode(kHandle, d).integer, kHandle) << "all 64 bits";
+  EXPECT_EQ(encoder.encode(true, d).integer, -1) << "VARIANT_TRUE";
+  EXPECT_EQ(encoder.encode(kA30, d).real, kA30);
+  const WireValue point = encoder.encode(std::vector<double>{0.1, -3, kThird}, d);
+  EXPECT_EQ(point.lowerBound, 0);
+  EXPECT_THAT(coordinates(point), ElementsAre(0.1, -3, kThird));
+  EXPECT_EQ(d.objects, vt::Dispatch);
+  EXPECT_FALSE(d.byReference);
+}
+
 }  // namespace
 }  // namespace orbelle::sim

@@ -90,5 +90,23 @@ TEST(ScriptTest, BadScriptsNameTheLineAndWhatIsWrong) {
   }
 }
 
+TEST(ScriptTest, ATypeLibraryHostRefusesEveryDialectStepButCanonicalAtItsLine) {
+  const std::pair<const char*, int> cases[] = {
+      {"", 0},
+      {"dialect canonical\nselect 2A\n", 0},
+      {"select 2A\n\ndialect wide-handles\n", 3},
+      {"dialect canonical\ndialect by-reference\ndialect unknown-objects\n", 2},
+  };
+  for (const auto& [script, line] : cases) {
+    try {
+      refuseDialects(parseScript(script));
+      EXPECT_EQ(line, 0) << "accepted: " << script;
+    } catch (const ScriptError& e) {
+      EXPECT_EQ(e.line(), line) << script;
+      EXPECT_THAT(e.what(), HasSubstr("no dialect but canonical"));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orbelle::sim

@@ -459,5 +459,109 @@ TEST_F(SessionTest, TheSelectionSetIsHighlightedUntilClearedOrCancelled) {
   EXPECT_THAT(session->highlighted(), ::testing::ElementsAre(0x2A, 0x2B)) << "a new selection";
 }
 
+// Release 24's application lives in the Running Object Table for the host's life: no client made
+// it, so the live count a test waits to see return to 0 leaves it out.
+TEST_F(SessionTest, TheResidentApplicationCountsInNoLiveCountAndLogsNoCreateOrRelease) {
+  start();
+  ObjectRef resident = session->residentApplication();
+  EXPECT_EQ(session->live(), 0);
+  {
+    const ObjectRef doc = object(call(resident, L"ActiveDocument"));
+    EXPECT_EQ(session->live(), 1) << "what it hands out is a client's";
+    EXPECT_EQ(number(log.of("return").back(), "live"), 1);
+  }
+  EXPECT_EQ(session->live(), 0);
+  resident.reset();
+  EXPECT_EQ(session->live(), 0) << "its end takes nothing from the count";
+  EXPECT_TRUE(log.of("create").empty());
+  const auto released = log.of("released");
+  ASSERT_EQ(released.size(), 1u);
+  EXPECT_EQ(text(released[0], "object"), "Document");
+  const auto calls = log.of("call");
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(text(calls[0], "object"), "Application");
+}
+
+// A session whose objects the type library dispatches, as main makes it for --dispatch
+// type-library: the encoding set before the host is ready.
+class TypeLibrarySessionTest : public SessionTest {
+ protected:
+  void startTyped(const std::string& script = {}, HostIdentity identity = {}) {
+    session = std::make_unique<Session>(demo(), parseScript(script), log, platform);
+    session->setDialect(typeLibraryEncoding());
+    session->ready(identity);
+  }
+};
+
+TEST_F(SessionTest, TheReadyLineSaysTheReleaseTheDispatchAndWhatWasRegistered) {
+  start();
+  const auto hand = log.of("ready").at(0);
+  EXPECT_EQ(text(hand, "release"), "5");
+  EXPECT_EQ(text(hand, "dispatch"), "hand");
+  EXPECT_EQ(text(hand, "dialect"), "canonical");
+  EXPECT_TRUE(hand.find("programIds")->array().empty());
+}
+
+TEST_F(TypeLibrarySessionTest, TheReadyLineSaysTheReleaseTheDispatchAndWhatWasRegistered) {
+  startTyped({}, {.title = L"nanoCAD 26 (test)",
+                  .release = "26.0",
+                  .classId = L"{6E3B1C0A-26AA-4C3B-9D2E-00000000002F}",
+                  .programIds = {L"nanoCAD.Application.26.0", L"nanoCAD.Application"}});
+  const auto ready = log.of("ready").at(0);
+  EXPECT_EQ(text(ready, "title"), "nanoCAD 26 (test)");
+  EXPECT_EQ(text(ready, "release"), "26.0");
+  EXPECT_EQ(text(ready, "dispatch"), "type-library");
+  EXPECT_EQ(text(ready, "dialect"), "type-library");
+  EXPECT_EQ(text(ready, "classId"), "{6E3B1C0A-26AA-4C3B-9D2E-00000000002F}");
+  const auto& ids = ready.find("programIds")->array();
+  ASSERT_EQ(ids.size(), 2u);
+  EXPECT_EQ(std::get<std::string>(ids[0].data), "nanoCAD.Application.26.0");
+  EXPECT_EQ(std::get<std::string>(ids[1].data), "nanoCAD.Application");
+
+  session->programIdSkipped(L"nanoCAD.Application", L"{0D7A3D22-5B1E-4C59-8E53-3F1A90C7B001}");
+  const auto skipped = log.of("registration").at(0);
+  EXPECT_EQ(text(skipped, "event"), "skipped");
+  EXPECT_EQ(text(skipped, "programId"), "nanoCAD.Application");
+  EXPECT_EQ(text(skipped, "classId"), "{0D7A3D22-5B1E-4C59-8E53-3F1A90C7B001}");
+}
+
+// ITypeInfo::Invoke turns every failing result into DISP_E_EXCEPTION with the status as scode:
+// the log says what the client gets, argument refusals of the host's included. What the
+// library refuses before a member runs, and its lookups, are lines of their own.
+TEST_F(TypeLibrarySessionTest, EveryFailureIsLoggedAsTheExceptionTheClientGets) {
+  startTyped();
+  const ObjectRef application = session->createApplication();
+  EXPECT_EQ(text(log.of("create").at(0), "dialect"), "type-library");
+  const ObjectRef doc = object(call(application, L"ActiveDocument"));
+  EXPECT_EQ(failure([&] { call(doc, L"SendCommand", {{std::int32_t{42}}}); }), kTypeMismatch);
+  const auto fail = log.of("fail").at(0);
+  EXPECT_EQ(text(fail, "status"), "0x80020009");
+  EXPECT_EQ(text(fail, "scode"), "0x80020005");
+
+  session->lookedUp(*application, L"hwnd", 0x2C);
+  const auto lookup = log.of("lookup").at(0);
+  EXPECT_EQ(text(lookup, "name"), "hwnd");
+  EXPECT_EQ(number(lookup, "dispid"), 0x2C);
+  session->refused(*application, L"HWND", kMemberNotFound);
+  const auto refused = log.of("fail").at(1);
+  EXPECT_EQ(text(refused, "member"), "HWND");
+  EXPECT_EQ(text(refused, "status"), "0x80020003");
+  EXPECT_EQ(text(refused, "scode"), "0x80020003");
+  EXPECT_EQ(number(refused, "id"), number(lookup, "id"));
+}
+
+TEST_F(TypeLibrarySessionTest, ItKeepsItsEncodingAndADialectStepButCanonicalStopsTheScript) {
+  startTyped("dialect canonical\ndialect by-reference\n");
+  std::vector<Argument> none;
+  EXPECT_EQ(session->call(*session->createApplication(), L"HWND", kGet, none).type, vt::I8);
+  EXPECT_EQ(text(log.of("create").at(0), "dialect"), "type-library");
+  const auto steps = log.of("script");
+  ASSERT_EQ(steps.size(), 2u);
+  EXPECT_EQ(text(steps[0], "event"), "dialect");
+  EXPECT_EQ(text(steps[1], "event"), "error");
+  EXPECT_EQ(number(steps[1], "line"), 2);
+  EXPECT_THAT(text(steps[1], "message"), HasSubstr("no dialect but canonical"));
+}
+
 }  // namespace
 }  // namespace orbelle::sim
