@@ -36,14 +36,19 @@ def work_dir(name):
 
 def desktop():
     """The run's Wine desktop, started at first use and torn down when the run ends: a virtual
-    display with a window manager (openbox), as a user's. Inside `bare_desktop`, that one."""
+    display with a window manager (openbox), as a user's, unless ORBELLE_E2E_WINDOW_MANAGER is
+    "none" (a bare display, to compare). Inside `bare_desktop`, that one."""
     global _desktop
     if _bare is not None:
         return _bare
     if _desktop is None:
         prefix = os.environ.get("ORBELLE_WINEPREFIX", ROOT / "build" / "wine")
         display = os.environ.get("ORBELLE_E2E_DISPLAY") or None
-        desk = WineDesktop(prefix, display=display)
+        manager = os.environ.get("ORBELLE_E2E_WINDOW_MANAGER", "openbox")
+        if manager not in ("openbox", "none"):
+            raise ValueError(f"ORBELLE_E2E_WINDOW_MANAGER is {manager!r}: openbox (the default) "
+                             "or none")
+        desk = WineDesktop(prefix, display=display, window_manager=manager == "openbox")
         desk.wintool = exe("wintool.exe")
         desk.__enter__()
         atexit.register(desk.__exit__, None, None, None)

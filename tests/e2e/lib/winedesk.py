@@ -264,6 +264,11 @@ class WineDesktop:
             raise DesktopError(f"Xvfb could not start display {self.display} (in use?): "
                                + self._xvfb.stderr.read().decode().strip())
 
+    def has_window_manager(self):
+        """Whether a window manager manages this desktop's display (this desktop's own or one
+        that was running already)."""
+        return self._window_manager_running()
+
     def _window_manager_running(self):
         """Whether a window manager has said it manages the display: an EWMH manager names its
         check window on the root window (_NET_SUPPORTING_WM_CHECK) once it has taken over."""
