@@ -11,18 +11,6 @@ namespace orbelle::win32 {
 
 namespace {
 
-// EXCEPINFO owns three BSTRs once Invoke has filled it.
-struct ExceptionInfo : EXCEPINFO {
-  ExceptionInfo() : EXCEPINFO{} {}
-  ~ExceptionInfo() {
-    ::SysFreeString(bstrSource);
-    ::SysFreeString(bstrDescription);
-    ::SysFreeString(bstrHelpFile);
-  }
-  ExceptionInfo(const ExceptionInfo&) = delete;
-  ExceptionInfo& operator=(const ExceptionInfo&) = delete;
-};
-
 DISPID lookUp(IDispatch* object, std::wstring_view member) {
   if (object == nullptr)
     throwStatus(E_POINTER, member, L"called on a null object");

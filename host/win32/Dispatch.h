@@ -17,6 +17,18 @@
 
 namespace orbelle::win32 {
 
+// EXCEPINFO owns three BSTRs once Invoke has filled it.
+struct ExceptionInfo : EXCEPINFO {
+  ExceptionInfo() : EXCEPINFO{} {}
+  ~ExceptionInfo() {
+    ::SysFreeString(bstrSource);
+    ::SysFreeString(bstrDescription);
+    ::SysFreeString(bstrHelpFile);
+  }
+  ExceptionInfo(const ExceptionInfo&) = delete;
+  ExceptionInfo& operator=(const ExceptionInfo&) = delete;
+};
+
 // A host object called by member name. Each member's DISPID is asked once and kept as long as
 // this owner lives: a DISPID holds only for the object that gave it, so nothing is shared
 // between objects, and the host's objects live no longer than a step of an action.

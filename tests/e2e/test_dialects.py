@@ -72,8 +72,9 @@ class Family:
         self.view.snapshot = snapshot
 
 
-class DialectsTest(unittest.TestCase):
-    # The checks of the canonical runs, borrowed whole.
+class CanonicalChecks:
+    """The checks of the canonical runs of a picture, a TEXT copy and a ROTATE3D, borrowed whole
+    by the tests that run them against other hosts."""
     run_picture = block.IsometricBlockTest.run_picture
     assert_reference = block.IsometricBlockTest.assert_reference
     assert_point = block.IsometricBlockTest.assert_point
@@ -82,6 +83,9 @@ class DialectsTest(unittest.TestCase):
     assert_puts = text.IsometricTextTest.assert_puts
     check_turn = rotate.Rotate3DTest.check_turn
     assert_points = rotate.Rotate3DTest.assert_points
+
+
+class DialectsTest(CanonicalChecks, unittest.TestCase):
 
     def test_each_dialect_runs_a_block_a_text_a_rotation_and_a_view_as_the_canonical_one(self):
         scene = Scenario(self, "dialects")

@@ -18,6 +18,7 @@ from lib.palette import Palette
 from lib.scenario import TOP_VIEW, Scenario, script_text
 from lib.standin import HOST_TITLE, start_host
 from lib.winedesk import stop_together, wait_until
+from test_dialects import CanonicalChecks
 
 TIMEOUT = 60
 VIEW_SW = "^C-VIEW SWISO ZOOM E\r"
@@ -65,15 +66,7 @@ def nanosim_processes(desk):
     return running
 
 
-class ReleasesTest(unittest.TestCase):
-    run_picture = block.IsometricBlockTest.run_picture
-    assert_reference = block.IsometricBlockTest.assert_reference
-    assert_point = block.IsometricBlockTest.assert_point
-    check_copy = text.IsometricTextTest.check_copy
-    assert_bits = text.IsometricTextTest.assert_bits
-    assert_puts = text.IsometricTextTest.assert_puts
-    check_turn = rotate.Rotate3DTest.check_turn
-    assert_points = rotate.Rotate3DTest.assert_points
+class ReleasesTest(CanonicalChecks, unittest.TestCase):
 
     def start_palette(self, name):
         work = session.work_dir(name)

@@ -256,17 +256,28 @@ const std::map<std::wstring, orbelle::Guid> kInterfaces{
     {L"IAcadText", orbelle::IID_IAcadText},
 };
 
-// EXCEPINFO owns three BSTRs once Invoke has filled it.
-struct ExceptionInfo : EXCEPINFO {
-  ExceptionInfo() : EXCEPINFO{} {}
-  ~ExceptionInfo() {
-    ::SysFreeString(bstrSource);
-    ::SysFreeString(bstrDescription);
-    ::SysFreeString(bstrHelpFile);
-  }
-  ExceptionInfo(const ExceptionInfo&) = delete;
-  ExceptionInfo& operator=(const ExceptionInfo&) = delete;
+// An argument list "(a, b, out c)" as parsed: the values, the out parameters by name and their
+// slots, and for each argument the index of its out parameter (-1 for an in argument).
+struct ArgumentList {
+  std::vector<Variant> values;
+  std::vector<std::pair<std::wstring, Variant*>> outs;
+  std::vector<std::unique_ptr<Variant>> slots;
+  std::vector<int> outIndex;
 };
+
+// Reads the arguments up to ")", the "(" already taken.
+ArgumentList argumentList(Line& line) {
+  ArgumentList list;
+  while (!line.take(L")")) {
+    const std::size_t before = list.outs.size();
+    list.values.push_back(argument(line, list.outs, list.slots));
+    list.outIndex.push_back(list.outs.size() > before ? static_cast<int>(before) : -1);
+    line.take(L",");
+    if (line.done())
+      throw Failure{"the argument list is not closed"};
+  }
+  return list;
+}
 
 // invoke OBJECT.Member FLAGS (arguments): one IDispatch::Invoke with exactly those flags, and
 // what arrived, untouched: the status, the exception, the VARIANT types.
@@ -283,20 +294,10 @@ std::string invokeRaw(Line& line) {
              : flag == L"put"  ? DISPATCH_PROPERTYPUT
                                : throw Failure{"unknown flag " + toUtf8(flag)};
   } while (line.take(L"|"));
-  std::vector<Variant> values;
-  std::vector<std::pair<std::wstring, Variant*>> outs;
-  std::vector<std::unique_ptr<Variant>> slots;
-  std::vector<int> outIndex;
   if (!line.take(L"("))
     throw Failure{"expected (arguments)"};
-  while (!line.take(L")")) {
-    const std::size_t before = outs.size();
-    values.push_back(argument(line, outs, slots));
-    outIndex.push_back(outs.size() > before ? static_cast<int>(before) : -1);
-    line.take(L",");
-    if (line.done())
-      throw Failure{"the argument list is not closed"};
-  }
+  ArgumentList list = argumentList(line);
+  auto& [values, outs, slots, outIndex] = list;
   // IDispatch takes its arguments last to first; a put names its one argument.
   std::vector<VARIANT> reversed;
   for (std::size_t i = values.size(); i > 0; --i) {
@@ -317,7 +318,7 @@ std::string invokeRaw(Line& line) {
     return answer.boolean("ok", false).text("status", fromUtf8(statusText(lookup))).str();
   }
   Variant result;
-  ExceptionInfo exception;
+  orbelle::win32::ExceptionInfo exception;
   UINT badArgument = 0;
   const HRESULT status = callee->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
                                         put ? nullptr : result.put(), &exception, &badArgument);
@@ -452,20 +453,8 @@ std::string execute(const std::wstring& text) {
     orbelle::win32::putByName(callee, member, argument(line, outs, slots));
     return R"({"ok":true})";
   }
-  std::vector<Variant> values;
-  std::vector<std::pair<std::wstring, Variant*>> outs;
-  std::vector<std::unique_ptr<Variant>> slots;
-  std::vector<int> outIndex;
-  if (line.take(L"(")) {
-    while (!line.take(L")")) {
-      const std::size_t before = outs.size();
-      values.push_back(argument(line, outs, slots));
-      outIndex.push_back(outs.size() > before ? static_cast<int>(before) : -1);
-      line.take(L",");
-      if (line.done())
-        throw Failure{"the argument list is not closed"};
-    }
-  }
+  ArgumentList list = line.take(L"(") ? argumentList(line) : ArgumentList{};
+  auto& [values, outs, slots, outIndex] = list;
   std::vector<VARIANT> views;
   for (std::size_t i = 0; i < values.size(); ++i) {
     views.push_back(outIndex[i] >= 0 ? orbelle::win32::outArgument(*outs[outIndex[i]].second)
