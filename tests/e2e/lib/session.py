@@ -27,8 +27,12 @@ def exe(name):
 
 
 def work_dir(name):
-    """A fresh folder for one test's files, kept after the run for a look."""
-    path = build_dir().parent / "e2e-work" / name
+    """A fresh folder for one test's files, kept after the run for a look: build/e2e-work/NAME
+    for the default build, build/e2e-work-BUILD/NAME for another one, so that runs of two builds
+    side by side neither share nor clear each other's folders."""
+    build = build_dir()
+    path = build.parent / ("e2e-work" if build.name == "windows" else f"e2e-work-{build.name}")
+    path /= name
     shutil.rmtree(path, ignore_errors=True)
     path.mkdir(parents=True, exist_ok=True)
     return path
