@@ -81,8 +81,8 @@ class CloseDuringWaitTest(unittest.TestCase):
     def test_wm_close_of_a_palette_that_waits_for_nothing(self):
         # The yardstick of the times printed by the other tests: what a close costs with no
         # action waiting. Hiding a window as it is destroyed takes Wine as long as the window
-        # manager takes to confirm it (a tenth of a second under openbox; without a manager Wine
-        # waits two seconds for one), whether or not an action was waiting.
+        # manager takes to confirm it (the whole close about a fifth of a second under openbox;
+        # without a manager Wine waits two seconds for one), whether or not an action was waiting.
         scene = Scenario(self, "close-idle")
         scene.start([], "# nobody answers\n")
         self.assert_closed_cleanly(scene, close_by_wm_close, "WM_CLOSE, no action waiting")
