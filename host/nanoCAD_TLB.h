@@ -94,6 +94,10 @@ class HostConnector {
   virtual std::vector<std::wstring> registeredProgramIds(std::wstring_view /*prefix*/) {
     return {};
   }
+  // Something that changes whenever a key is added to or removed from the registered classes
+  // (each part's count of keys and the time it was last written); nothing when the connector
+  // cannot tell, and its program IDs must be listed every time.
+  virtual std::optional<std::vector<std::uint64_t>> classesStamp() { return {}; }
   // The class a program ID names (CLSIDFromProgID); nothing when it names none.
   virtual std::optional<Guid> classOfProgramId(const std::wstring& /*programId*/) { return {}; }
   // The object registered as running for the class (GetActiveObject), which never starts a

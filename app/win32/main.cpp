@@ -5,9 +5,10 @@
 #include <exception>
 
 #include "app/TForm89.h"
-#include "base/Exceptions.h"
 #include "app/win32/IniProfileStore.h"
 #include "app/win32/Win32ScreenMetrics.h"
+#include "base/Exceptions.h"
+#include "host/RememberingConnector.h"
 #include "host/win32/ComHostConnector.h"
 #include "host/win32/Win32Desktop.h"
 #include "ui/ThemeManager.h"
@@ -32,7 +33,8 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     // 4. The palette as the main window; its creation handler ran in its constructor and
     //    placed it from the settings file beside the executable.
     win32::Win32Desktop desktop;
-    win32::ComHostConnector connector;
+    win32::ComHostConnector com;
+    RememberingConnector connector(com);
     win32::IniProfileStore settingsFile = win32::IniProfileStore::besideExecutable();
     win32::Win32ScreenMetrics screen;
     TForm89 palette({desktop, connector}, {settingsFile, screen, errors});

@@ -101,6 +101,30 @@ std::vector<std::wstring> ComHostConnector::registeredProgramIds(std::wstring_vi
   return found;
 }
 
+// Adding or removing a key changes its parent's count of keys and its last write time.
+std::optional<std::vector<std::uint64_t>> ComHostConnector::classesStamp() {
+  std::vector<std::uint64_t> stamp;
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    HKEY opened = nullptr;
+    const LSTATUS s = ::RegOpenKeyExW(root, L"Software\\Classes", 0, KEY_QUERY_VALUE, &opened);
+    if (s == ERROR_FILE_NOT_FOUND) {
+      stamp.insert(stamp.end(), {0, 0});
+      continue;
+    }
+    if (s != ERROR_SUCCESS)
+      return std::nullopt;  // cannot tell: the classes are listed afresh
+    const RegistryKey classes(opened);
+    DWORD keys = 0;
+    FILETIME written{};
+    if (::RegQueryInfoKeyW(classes.get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr,
+                           nullptr, nullptr, nullptr, nullptr, &written) != ERROR_SUCCESS)
+      return std::nullopt;
+    stamp.push_back(keys);
+    stamp.push_back((std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime);
+  }
+  return stamp;
+}
+
 std::optional<Guid> ComHostConnector::classOfProgramId(const std::wstring& programId) {
   CLSID classId{};
   const HRESULT status = ::CLSIDFromProgID(programId.c_str(), &classId);

@@ -15,6 +15,7 @@ class ComHostConnector final : public HostConnector {
   // InanoCADApplication. Needs COM initialised on the calling thread.
   HostRef<HostApplication> createApplication() override;
   std::vector<std::wstring> registeredProgramIds(std::wstring_view prefix) override;
+  std::optional<std::vector<std::uint64_t>> classesStamp() override;
   std::optional<Guid> classOfProgramId(const std::wstring& programId) override;
   HostRef<RunningHost> runningObject(const Guid& classId) override;
 };

@@ -381,6 +381,8 @@ void FakeConnector::runs(const std::wstring& programId, const Guid& classId,
 
 std::vector<std::wstring> FakeConnector::registeredProgramIds(std::wstring_view prefix) {
   lookups.push_back(L"programIds " + std::wstring(prefix));
+  if (listingFailure != 0)
+    throw HostError(listingFailure, L"RegEnumKeyEx(Software\\Classes)");
   // As the registry answers: names that begin with the prefix, in any case.
   const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; };
   std::vector<std::wstring> found;

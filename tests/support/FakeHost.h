@@ -120,9 +120,11 @@ class FakeConnector : public HostConnector {
   bool fails = false;           // the creation or the query answers an error status
   bool createsNothing = false;  // succeeds without an object
 
-  std::vector<std::wstring> programIds;         // registered, in the registry's order
-  std::map<std::wstring, Guid> classes;         // the class each program ID names
-  std::map<std::wstring, FakeRunning> running;  // by the class's registry spelling
+  std::vector<std::wstring> programIds;             // registered, in the registry's order
+  std::optional<std::vector<std::uint64_t>> stamp;  // classesStamp(); none: cannot tell
+  std::int32_t listingFailure = 0;                  // registeredProgramIds fails with this status
+  std::map<std::wstring, Guid> classes;             // the class each program ID names
+  std::map<std::wstring, FakeRunning> running;      // by the class's registry spelling
   // "programIds nanoCAD.Application", "class NAME", "running {CLASS}", "answers {CLASS} {IID}",
   // "drive {CLASS} RELEASE", in order.
   std::vector<std::wstring> lookups;
@@ -132,6 +134,7 @@ class FakeConnector : public HostConnector {
 
   HostRef<HostApplication> createApplication() override;
   std::vector<std::wstring> registeredProgramIds(std::wstring_view prefix) override;
+  std::optional<std::vector<std::uint64_t>> classesStamp() override { return stamp; }
   std::optional<Guid> classOfProgramId(const std::wstring& programId) override;
   HostRef<RunningHost> runningObject(const Guid& classId) override;
 
