@@ -1,39 +1,18 @@
 #include "sim/win32/ClassFactory.h"
 
-#include <atomic>
-
 #include "sim/Session.h"
+#include "sim/win32/ComUnknown.h"
 #include "sim/win32/DispatchObject.h"
 
 namespace orbelle::sim::win32 {
 
 namespace {
 
-// COM objects die through Release, never through a base pointer's destructor.
-#if defined(__GNUC__)
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-#endif
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComUnknown<ClassFactory, IClassFactory> {
  public:
   explicit ClassFactory(Session& session) : session_(session) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr)
-      return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory))
-      return E_NOINTERFACE;
-    AddRef();
-    *out = static_cast<IClassFactory*>(this);
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0)
-      delete this;
-    return left;
-  }
+  bool answers(REFIID iid) const { return IsEqualIID(iid, IID_IClassFactory); }
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (out == nullptr)
@@ -52,10 +31,10 @@ class ClassFactory final : public IClassFactory {
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
  private:
+  friend ComUnknown;
   ~ClassFactory() = default;
 
   Session& session_;
-  std::atomic<ULONG> references_ = 1;
 };
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include "sim/win32/DispatchObject.h"
 
-#include <atomic>
 #include <new>
 #include <vector>
 
 #include "sim/Session.h"
+#include "sim/win32/ComUnknown.h"
 #include "sim/win32/Identifiers.h"
 #include "sim/win32/TypedObject.h"
 #include "sim/win32/VariantCodec.h"
@@ -17,34 +17,16 @@ BSTR allocateText(const std::wstring& text) {
   return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
-// COM objects die through Release, never through a base pointer's destructor.
-#if defined(__GNUC__)
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-#endif
-class DispatchObject final : public IDispatch {
+class DispatchObject final : public ComUnknown<DispatchObject, IDispatch> {
  public:
   DispatchObject(Session& session, ObjectRef object)
       : session_(session), object_(std::move(object)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr)
-      return E_POINTER;
-    *out = nullptr;
-    bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch);
+  bool answers(REFIID iid) const {
+    bool known = IsEqualIID(iid, IID_IDispatch);
     for (const Interface which : object_->interfaces())
       known = known || IsEqualIID(iid, interfaceId(which));
-    if (!known)
-      return E_NOINTERFACE;
-    AddRef();
-    *out = static_cast<IDispatch*>(this);
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0)
-      delete this;  // drops the portable object, which logs its release
-    return left;
+    return known;
   }
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -144,11 +126,11 @@ class DispatchObject final : public IDispatch {
     return S_OK;
   }
 
-  ~DispatchObject() = default;
+  friend ComUnknown;
+  ~DispatchObject() = default;  // drops the portable object, which logs its release
 
   Session& session_;
   ObjectRef object_;
-  std::atomic<ULONG> references_ = 1;
 };
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <oaidl.h>
 #include <windows.h>
 
-#include <atomic>
 #include <utility>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "sim/Automation.h"
 #include "sim/Session.h"
 #include "sim/win32/ComPtr.h"
+#include "sim/win32/ComUnknown.h"
 #include "sim/win32/ServedLibrary.h"
 
 namespace orbelle::sim::win32 {
@@ -70,35 +70,19 @@ inline constexpr int kPendingFlags = 0x100;
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 #endif
 template <class I>
-class TypedObject : public I {
+class TypedObject : public ComUnknown<TypedObject<I>, I> {
  public:
   TypedObject(Session& session, ObjectRef object, Declared declared)
       : session_(session),
         library_(Serving::library()),
         object_(std::move(object)),
         declared_(declared) {}
-  TypedObject(const TypedObject&) = delete;
-  TypedObject& operator=(const TypedObject&) = delete;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr)
-      return E_POINTER;
-    *out = nullptr;
-    bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch);
+  bool answers(REFIID iid) const {
+    bool known = IsEqualIID(iid, IID_IDispatch);
     for (const Declared which : lineage(declared_))
       known = known || IsEqualIID(iid, library_.iid(which));
-    if (!known)
-      return E_NOINTERFACE;
-    AddRef();
-    *out = static_cast<I*>(this);
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0)
-      delete this;  // drops the portable object, which logs its release
-    return left;
+    return known;
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (count == nullptr)
@@ -128,7 +112,8 @@ class TypedObject : public I {
   }
 
  protected:
-  virtual ~TypedObject() = default;
+  friend ComUnknown<TypedObject<I>, I>;
+  virtual ~TypedObject() = default;  // drops the portable object, which logs its release
 
   // The portable call of `member`, with the flags Invoke received, or `natural` (the member's
   // own kind) for a call straight through the vtable. Throws AutomationError.
@@ -184,7 +169,6 @@ class TypedObject : public I {
   ObjectRef object_;
   Declared declared_;
   int pending_ = 0;
-  std::atomic<ULONG> references_ = 1;
 };
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
